@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package Mistlefold needs to build, test and run.
+# Safe to run again: packages already present are left as they are.
+set -euo pipefail
+
+packages=(
+  # compiler and build
+  g++ cmake ninja-build pkg-config
+  # windows, dialogs, settings, images, clipboard
+  qt6-base-dev qt6-image-formats-plugins
+  # the document engine and its SDK
+  libreoffice-writer-nogui libreoffice-draw-nogui libreoffice-dev
+  # fonts every reader of the invitation has (Liberation stands in for Arial / Times New Roman)
+  fonts-liberation fonts-dancingscript
+  # screenshots of real windows and the window tests on a private X display
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Modal message boxes go through this seam so that tests read what was shown and script the
+// answers instead of clicking.
+class MessageBoxes
+{
+public:
+    enum class Icon { None, Warning };
+    enum class Buttons { Ok, YesNo };
+    // The answers keep the values the rest of the program compares with.
+    enum Answer { Ok = 1, Yes = 6, No = 7 };
+
+    struct Message
+    {
+        QString title;
+        QString text;
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+    };
+
+    virtual ~MessageBoxes() = default;
+
+    // Shows the message modally and returns the button pressed.
+    virtual int show(const Message &message) = 0;
+
+    static MessageBoxes &instance();
+    // Replaces the boxes shown on screen (nullptr restores them); the caller keeps ownership.
+    static void setInstance(MessageBoxes *boxes);
+};

@@ -1,0 +1,131 @@
+#include "TestDoubles.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+RecordingMessageBoxes::RecordingMessageBoxes()
+{
+    MessageBoxes::setInstance(this);
+}
+
+RecordingMessageBoxes::~RecordingMessageBoxes()
+{
+    MessageBoxes::setInstance(nullptr);
+}
+
+int RecordingMessageBoxes::show(const Message &message)
+{
+    shown.append(message);
+    if (onShow)
+        onShow(message);
+    if (message.buttons == Buttons::Ok)
+        return Ok;
+    return answers.isEmpty() ? Yes : answers.dequeue();
+}
+
+QStringList RecordingMessageBoxes::texts() const
+{
+    QStringList result;
+    for (const Message &message : shown)
+        result.append(message.text);
+    return result;
+}
+
+QStringList RecordingMessageBoxes::reports() const
+{
+    QStringList result;
+    for (const Message &message : shown)
+        if (message.title == QLatin1String("Application Error"))
+            result.append(message.text);
+    return result;
+}
+
+FixedClock::FixedClock(const QDateTime &time)
+    : time(time)
+{
+    Clock::setInstance(this);
+}
+
+FixedClock::~FixedClock()
+{
+    Clock::setInstance(nullptr);
+}
+
+ScriptedRandom::ScriptedRandom(QList<double> values)
+    : values(std::move(values))
+{
+    RandomSource::setInstance(this);
+}
+
+ScriptedRandom::~ScriptedRandom()
+{
+    RandomSource::setInstance(nullptr);
+}
+
+double ScriptedRandom::next()
+{
+    const double value = values.isEmpty() ? 0.0 : values.at(qMin<qsizetype>(drawn, values.size() - 1));
+    ++drawn;
+    return value;
+}
+
+RecordingBrowser::RecordingBrowser()
+{
+    Browser::setInstance(this);
+}
+
+RecordingBrowser::~RecordingBrowser()
+{
+    Browser::setInstance(nullptr);
+}
+
+ScriptedFileDialogs::ScriptedFileDialogs()
+{
+    FileDialogs::setInstance(this);
+}
+
+ScriptedFileDialogs::~ScriptedFileDialogs()
+{
+    FileDialogs::setInstance(nullptr);
+}
+
+QString ScriptedFileDialogs::getSaveFileName(const SaveSettings &settings)
+{
+    shown.append(settings);
+    return names.isEmpty() ? QString() : names.dequeue();
+}
+
+TestEnvironment::TestEnvironment()
+    : mOldTemp(qgetenv("TEMP"))
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QDir root(mRoot.path());
+    for (const char *folder : {"config", "temp", "cache", "runtime"})
+        root.mkpath(QString::fromLatin1(folder));
+    QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root.filePath(QStringLiteral("config")));
+    qputenv("TEMP", root.filePath(QStringLiteral("temp")).toUtf8());
+    qunsetenv("temp");
+    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("runtime")).toUtf8());
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    if (mOldTemp.isNull())
+        qunsetenv("TEMP");
+    else
+        qputenv("TEMP", mOldTemp);
+}
+
+QString TestEnvironment::tempFolder() const
+{
+    return QDir(mRoot.path()).filePath(QStringLiteral("temp"));
+}
+
+QString TestEnvironment::settingsFile() const
+{
+    return QDir(mRoot.path()).filePath(QStringLiteral("config/Quenbrook.ini"));
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "shell/Browser.h"
+#include "shell/Clock.h"
+#include "shell/FileDialogs.h"
+#include "shell/MessageBoxes.h"
+#include "shell/RandomSource.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// Records every message box and answers from a script (Yes when the script is empty).
+// Installed while it lives.
+class RecordingMessageBoxes : public MessageBoxes
+{
+public:
+    RecordingMessageBoxes();
+    ~RecordingMessageBoxes() override;
+
+    int show(const Message &message) override;
+
+    QList<Message> shown;
+    QQueue<int> answers;
+    // Runs while a box is "open", for tests that act during a modal box.
+    std::function<void(const Message &)> onShow;
+
+    QStringList texts() const;
+    // The texts of the "Application Error" reports only.
+    QStringList reports() const;
+};
+
+// A clock standing at a set time. Installed while it lives.
+class FixedClock : public Clock
+{
+public:
+    explicit FixedClock(const QDateTime &time);
+    ~FixedClock() override;
+    QDateTime now() const override { return time; }
+    QDateTime time;
+};
+
+// Random values taken from a script, repeating the last one; records the seeds given.
+// Installed while it lives.
+class ScriptedRandom : public RandomSource
+{
+public:
+    explicit ScriptedRandom(QList<double> values);
+    ~ScriptedRandom() override;
+    void randomize(double seed) override { seeds.append(seed); }
+    double next() override;
+    QList<double> values;
+    QList<double> seeds;
+    int drawn = 0;
+};
+
+// Records the pages opened. Installed while it lives.
+class RecordingBrowser : public Browser
+{
+public:
+    RecordingBrowser();
+    ~RecordingBrowser() override;
+    void open(const QString &address) override { opened.append(address); }
+    QStringList opened;
+};
+
+// Answers Save dialogs from a script (cancel when empty) and records their settings.
+// Installed while it lives.
+class ScriptedFileDialogs : public FileDialogs
+{
+public:
+    ScriptedFileDialogs();
+    ~ScriptedFileDialogs() override;
+    QString getSaveFileName(const SaveSettings &settings) override;
+    QQueue<QString> names;
+    QList<SaveSettings> shown;
+};
+
+// A private world for one test: its own settings folder, temporary folder (TEMP), cache and
+// runtime folders, so that no test touches the user's real ones.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString root() const { return mRoot.path(); }
+    QString tempFolder() const;   // the value of TEMP
+    QString settingsFile() const; // the INI file of the settings store
+
+private:
+    QTemporaryDir mRoot;
+    QByteArray mOldTemp;
+};
