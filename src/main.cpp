@@ -1,7 +1,21 @@
+#include "details/Form1.h"
+#include "shell/Program.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setWindowIcon(Program::appIcon());
+
+    int status = 0;
+    {
+        Form1 form; // loading the main window is the whole start-up sequence
+        if (!Program::hasEnded()) {
+            form.show();
+            status = QApplication::exec();
+        }
+    }
+    Program::runCleanups();
+    return status;
 }

@@ -5,12 +5,18 @@
 
 namespace {
 QString currentTitle;
+QString programFolderOverride;
 constexpr int MaxTitleLength = 40;
 } // namespace
 
 QString AppInfo::programFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    return programFolderOverride.isEmpty() ? QCoreApplication::applicationDirPath() : programFolderOverride;
+}
+
+void AppInfo::setProgramFolder(const QString &folder)
+{
+    programFolderOverride = folder;
 }
 
 QString AppInfo::titleFor(const QString &name)

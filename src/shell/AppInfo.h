@@ -21,6 +21,8 @@ inline const QString WebPage = QStringLiteral("https://www.mistlefold.app/");
 // The folder of the executable, without a trailing separator. The optional skin and cursor files
 // are looked for there.
 QString programFolder();
+// Points programFolder() elsewhere (tests); the empty text restores the executable's folder.
+void setProgramFolder(const QString &folder);
 
 // The application title: the product name cut at spaces to at most 40 characters.
 QString appTitle();

@@ -1,0 +1,305 @@
+#include "details/Form1.h"
+
+#include "details/StoredDate.h"
+#include "generation/IsInstalled.h"
+#include "shell/AppInfo.h"
+#include "shell/BackColors.h"
+#include "shell/Browser.h"
+#include "shell/Clock.h"
+#include "shell/CursorFile.h"
+#include "shell/FileUtils.h"
+#include "shell/Guard.h"
+#include "shell/Program.h"
+#include "shell/RandomSource.h"
+#include "shell/SettingsStore.h"
+#include "shell/Skin.h"
+
+#include <QCloseEvent>
+#include <QDateTimeEdit>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QString Window1 = QStringLiteral("Form1");
+
+// Window design lengths are in twips; 15 twips make one logical pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont designFont(qreal pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+void store(const QString &key, const QString &text)
+{
+    SettingsStore::write(AppInfo::SettingsApplication, AppInfo::ProductName, key, text);
+}
+
+QString stored(const QString &key, const QString &defaultValue)
+{
+    return SettingsStore::read(AppInfo::SettingsApplication, AppInfo::ProductName, key, defaultValue);
+}
+
+} // namespace
+
+const QString Form1::DateKey = QStringLiteral("DateTimePicker1");
+const QString Form1::TimeKey = QStringLiteral("DateTimePicker2");
+
+Form1::Form1(QWidget *parent)
+    : Window(parent)
+{
+    createControls();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+QDateTime Form1::initialPickerValue()
+{
+    return QDateTime(QDate(2013, 6, 8), QTime(11, 51, 22));
+}
+
+QString Form1::textKey(int index)
+{
+    return QStringLiteral("Text1_") + QString::number(index);
+}
+
+void Form1::createControls()
+{
+    setFixedSize(8040 / 15, 3405 / 15);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(designFont(9));
+    setBackColor(this, Qt::white);
+
+    Frame1 = new QGroupBox(QStringLiteral("Party Data"), this);
+    Frame1->setGeometry(twips(120, 1110, 7800, 2175));
+    setBackColor(Frame1, Qt::white);
+
+    struct TextField { int index; const char16_t *tag; QRect rect; };
+    const TextField fields[] = {
+        {3, u"[State]", twips(6960, 1200, 615, 345)},
+        {2, u"[Address]", twips(1680, 750, 5895, 345)},
+        {1, u"[City]", twips(1680, 1200, 4455, 345)},
+        {0, u"[GivenBy]", twips(1680, 1650, 5895, 345)},
+    };
+    for (const TextField &field : fields) {
+        auto *edit = new QLineEdit(Frame1);
+        edit->setObjectName(QStringLiteral("Text1_%1").arg(field.index));
+        edit->setProperty("tag", QString::fromUtf16(field.tag));
+        edit->setGeometry(field.rect);
+        edit->setAttribute(Qt::WA_NoMousePropagation);
+        edit->installEventFilter(this);
+        Text1[field.index] = edit;
+    }
+
+    auto makePicker = [this](const QString &name, const QString &tag, const QString &format, QRect rect) {
+        auto *picker = new QDateTimeEdit(Frame1);
+        picker->setObjectName(name);
+        picker->setProperty("tag", tag);
+        picker->setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
+                                 QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)));
+        picker->setDisplayFormat(format);
+        picker->setDateTime(initialPickerValue());
+        picker->setGeometry(rect);
+        picker->setAttribute(Qt::WA_NoMousePropagation);
+        return picker;
+    };
+    DateTimePicker1 = makePicker(DateKey, QStringLiteral("[Date]"), QStringLiteral("MMMM dd, yyyy"),
+                                 twips(1680, 300, 2295, 345));
+    DateTimePicker1->setCalendarPopup(true);
+    // The time is set with spin buttons rather than a calendar.
+    DateTimePicker2 = makePicker(TimeKey, QStringLiteral("[Time]"), QStringLiteral("h:mm AP"),
+                                 twips(5280, 300, 2295, 345));
+
+    struct Caption { int index; const char16_t *text; QRect rect; };
+    const Caption captions[] = {
+        {3, u"Time:", twips(4680, 345, 465, 225)},
+        {2, u"Date:", twips(240, 345, 435, 225)},
+        {8, u"State:", twips(6360, 1245, 495, 225)},
+        {1, u"Street Address:", twips(240, 795, 1335, 225)},
+        {4, u"City:", twips(240, 1245, 360, 225)},
+        {0, u"Given By:", twips(240, 1695, 765, 225)},
+    };
+    for (const Caption &caption : captions) {
+        auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
+        label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
+        label->setGeometry(caption.rect);
+        label->setAttribute(Qt::WA_NoMousePropagation);
+        setBackColor(label, Qt::white);
+        Label2.insert(caption.index, label);
+    }
+
+    auto makeButton = [this](const QString &name, const QString &caption, QRect rect) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setFont(designFont(11.25));
+        button->setGeometry(rect);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, Qt::white);
+        button->setPalette(palette);
+        watchButtonHover(button);
+        return button;
+    };
+    PushButton6 = makeButton(QStringLiteral("PushButton6"), QStringLiteral("Start Creating Template"),
+                             twips(120, 120, 7800, 405));
+    PushButton3 = makeButton(QStringLiteral("PushButton3"), QStringLiteral("Clear/Reset Data"),
+                             twips(120, 630, 3840, 405));
+    PushButton4 = makeButton(QStringLiteral("PushButton4"), QStringLiteral("Load Sample/Example Data"),
+                             twips(4080, 630, 3840, 405));
+    watchBackgroundHover(this);
+    watchBackgroundHover(Frame1);
+
+    // Focus order: date, time, street address, city, state, given by, then the three buttons.
+    const QList<QWidget *> order = {DateTimePicker1, DateTimePicker2, Text1[2], Text1[1], Text1[3],
+                                    Text1[0], PushButton6, PushButton3, PushButton4};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    for (int index = 0; index < TextFieldCount; ++index)
+        connect(Text1[index], &QLineEdit::textChanged, this, [this, index] { Text1_Change(index); });
+    connect(DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, &Form1::DateTimePicker1_Change);
+    connect(DateTimePicker2, &QDateTimeEdit::dateTimeChanged, this, &Form1::DateTimePicker2_Change);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form1::Form_Load()
+{
+    Guard guard(Window1, QStringLiteral("Form_Load"));
+    guard.run(100, [&] { ApplySkinFile(); });
+    guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
+    guard.run(104, [&] { setWindowIcon(Program::appIcon()); });
+    guard.run(104, [&] { AppInfo::SetAppTitle(); });
+    const QString cursorFile = AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR");
+    if (guard.test(122, [&] { return FileExists(cursorFile); }))
+        guard.run(124, [&] { setMouseIcon(loadCursorFile(cursorFile)); });
+    guard.run(126, [&] {
+        RandomSource &random = RandomSource::instance();
+        random.randomize(Clock::instance().timer());
+        if (random.draw(100) == 7)
+            Browser::instance().open(AppInfo::WebPage);
+    });
+    guard.run(128, [&] {
+        const QDate today = Clock::instance().now().date();
+        DateTimePicker1->setDateTime(
+            StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
+    });
+    guard.run(130, [&] {
+        const QTime now = Clock::instance().now().time();
+        DateTimePicker2->setDateTime(
+            StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
+    });
+    for (int index = 0; index < TextFieldCount; ++index)
+        guard.run(134, [&] { Text1[index]->setText(stored(textKey(index), QString())); });
+    if (!CheckWordInstalled())
+        Program::EndProgram();
+}
+
+void Form1::ApplySkinFile()
+{
+    const QString skinPath = AppInfo::programFolder() + QStringLiteral("/x/o.cjs");
+    const QFileInfo skin(skinPath);
+    if (!skin.isFile() || skin.isHidden())
+        return;
+    const QColor face = buttonFaceColor();
+    setBackColor(this, face);
+    setBackColor(Frame1, face);
+    for (QLabel *label : std::as_const(Label2))
+        setBackColor(label, face);
+    applySkin(this, skinPath);
+}
+
+QString Form1::tag(int index) const
+{
+    return Text1.at(index)->property("tag").toString();
+}
+
+QString Form1::text(int index) const
+{
+    return Text1.at(index)->text();
+}
+
+QDateTime Form1::partyDate() const
+{
+    return DateTimePicker1->dateTime();
+}
+
+QDateTime Form1::partyTime() const
+{
+    return DateTimePicker2->dateTime();
+}
+
+void Form1::Text1_Change(int index)
+{
+    // A store that cannot be written must not end the program: the failure is reported.
+    Guard(Window1, QStringLiteral("Text1_Change")).run(100, [&] { store(textKey(index), Text1[index]->text()); });
+}
+
+void Form1::storePicker(const QString &procedure, const QString &key, const QDateTime &value)
+{
+    Guard(Window1, procedure).run(100, [&] { store(key, StoredDate::toText(value)); });
+}
+
+void Form1::DateTimePicker1_Change()
+{
+    storePicker(QStringLiteral("DateTimePicker1_Change"), DateKey, DateTimePicker1->dateTime());
+}
+
+void Form1::DateTimePicker2_Change()
+{
+    storePicker(QStringLiteral("DateTimePicker2_Change"), TimeKey, DateTimePicker2->dateTime());
+}
+
+void Form1::PushButton3_Click()
+{
+    Guard guard(Window1, QStringLiteral("PushButton3_Click"));
+    for (int index = 0; index < TextFieldCount; ++index)
+        guard.run(102, [&] { Text1[index]->setText(QString()); });
+}
+
+void Form1::PushButton4_Click()
+{
+    Guard guard(Window1, QStringLiteral("PushButton4_Click"));
+    guard.run(100, [&] { Text1[0]->setText(QStringLiteral("Ilse and Bram Ketterly")); });
+    guard.run(102, [&] { Text1[2]->setText(QStringLiteral("417 Larkspur Avenue")); });
+    guard.run(104, [&] { Text1[1]->setText(QStringLiteral("North Vellmont")); });
+    guard.run(106, [&] { Text1[3]->setText(QStringLiteral("WA")); });
+    guard.run(108, [&] { DateTimePicker1->setDateTime(Clock::instance().now()); });
+    guard.run(110, [&] { DateTimePicker2->setDateTime(Clock::instance().now()); });
+    guard.run(112, [&] { store(DateKey, StoredDate::toText(DateTimePicker1->dateTime())); });
+    guard.run(114, [&] { store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime())); });
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A text field that gains the focus selects all of its text, so that typing replaces it. The
+    // selection waits for the event that gave the focus: a mouse press would otherwise place the
+    // caret and drop it.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto *edit = qobject_cast<QLineEdit *>(watched))
+            QTimer::singleShot(0, edit, [edit] { edit->setSelection(0, edit->text().size()); });
+    }
+    return Window::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Program::EndProgram();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "details/PartyDetails.h"
+#include "shell/Window.h"
+
+#include <QMap>
+
+#include <array>
+
+class QDateTimeEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The main window: the six party details in the frame "Party Data", and the commands "Start
+// Creating Template", "Clear/Reset Data" and "Load Sample/Example Data". Every edit of a field is
+// stored at once; constructing the window runs its start-up sequence.
+class Form1 : public Window, public PartyDetails
+{
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // PartyDetails, read live from the fields.
+    QString tag(int index) const override;
+    QString text(int index) const override;
+    QDateTime partyDate() const override;
+    QDateTime partyTime() const override;
+
+    // The settings store's section and keys of the fields.
+    static QString textKey(int index);
+    static const QString DateKey;
+    static const QString TimeKey;
+
+    // The date-changed and time-changed operations: store the picker's value.
+    void DateTimePicker1_Change();
+    void DateTimePicker2_Change();
+
+    // The commands of the three buttons.
+    void PushButton3_Click();
+    void PushButton4_Click();
+
+    // True while a generation runs.
+    bool mBusy = false;
+
+    // The controls, named as in the window design.
+    std::array<QLineEdit *, TextFieldCount> Text1{};
+    QDateTimeEdit *DateTimePicker1 = nullptr;
+    QDateTimeEdit *DateTimePicker2 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QMap<int, QLabel *> Label2;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton3 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+
+    // The design's initial picker value, shown only when restoring a picker fails.
+    static QDateTime initialPickerValue();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void ApplySkinFile();
+    void Text1_Change(int index);
+    void storePicker(const QString &procedure, const QString &key, const QDateTime &value);
+
+};

@@ -1,0 +1,221 @@
+// File utilities and the settings store on the paths that go wrong in real use.
+#include "TestDoubles.h"
+#include "details/StoredDate.h"
+#include "shell/AppInfo.h"
+#include "shell/FileUtils.h"
+#include "shell/RuntimeError.h"
+#include "shell/SettingsStore.h"
+
+#include <QtTest>
+
+namespace {
+QString read(const QString &key, const QString &defaultValue = QString())
+{
+    return SettingsStore::read("Quenbrook", "Mistlefold", key, defaultValue);
+}
+void write(const QString &key, const QString &text)
+{
+    SettingsStore::write("Quenbrook", "Mistlefold", key, text);
+}
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class FilesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { mEnvironment.reset(new TestEnvironment); }
+    void cleanup() { mEnvironment.reset(); }
+
+    void fileExistsIsFalseForBadPaths_data();
+    void fileExistsIsFalseForBadPaths();
+    void writeFileIfAbsentWritesExactlyOnce();
+    void writeFileIfAbsentFailsCleanlyOnBadPaths();
+    void writeFileIfAbsentLetsQueuedEventsRunFirst();
+    void deleteFileQuietlyNeverComplains();
+
+    void settingsReadGivesDefaultsAndCreatesNothing();
+    void settingsRoundTripKeepsTextExactly_data();
+    void settingsRoundTripKeepsTextExactly();
+    void settingsWriteIsOnDiskWhenItReturns();
+    void settingsWriteFailureIsReported();
+
+    void storedDatesReadBackToTheSecond_data();
+    void storedDatesReadBackToTheSecond();
+    void storedDateThatIsNoDateIsATypeMismatch();
+
+    void appTitleDropsWholeWords();
+
+private:
+    QScopedPointer<TestEnvironment> mEnvironment;
+};
+
+void FilesTest::fileExistsIsFalseForBadPaths_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("missing file") << "missing.doc";
+    QTest::newRow("missing folder") << "no/such/folder/file.doc";
+    QTest::newRow("embedded NUL") << QString("bad") + QChar(0) + "name";
+}
+
+void FilesTest::fileExistsIsFalseForBadPaths()
+{
+    QFETCH(QString, path);
+    const QString full = path.isEmpty() ? path : mEnvironment->tempFolder() + "/" + path;
+    QVERIFY(!FileExists(full));
+}
+
+void FilesTest::writeFileIfAbsentWritesExactlyOnce()
+{
+    const QString path = mEnvironment->tempFolder() + "/template.dot";
+    const QByteArray bytes("\xD0\xCF\x11\xE0\x00binary\r\n\x00tail", 19);
+    WriteFileIfAbsent(bytes, path);
+    QVERIFY(FileExists(path));
+    QCOMPARE(contentsOf(path), bytes);
+
+    // A file already there stays untouched, even when its content differs.
+    WriteFileIfAbsent(QByteArray("other"), path);
+    QCOMPARE(contentsOf(path), bytes);
+}
+
+void FilesTest::writeFileIfAbsentFailsCleanlyOnBadPaths()
+{
+    const QString inMissingFolder = mEnvironment->tempFolder() + "/missing/template.dot";
+    try {
+        WriteFileIfAbsent("bytes", inMissingFolder);
+        QFAIL("writing into a missing folder succeeded");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.description(), QStringLiteral("Path not found"));
+    }
+    // A file standing where the folder should be: nothing written, nothing left beside it.
+    const QString notAFolder = mEnvironment->tempFolder() + "/notes.txt";
+    WriteFileIfAbsent("notes", notAFolder);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, WriteFileIfAbsent("bytes", notAFolder + "/template.dot"));
+    QCOMPARE(QDir(mEnvironment->tempFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{"notes.txt"});
+}
+
+void FilesTest::writeFileIfAbsentLetsQueuedEventsRunFirst()
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&] { ran = true; }, Qt::QueuedConnection);
+    WriteFileIfAbsent("x", mEnvironment->tempFolder() + "/a.bin");
+    QVERIFY(ran);
+}
+
+void FilesTest::deleteFileQuietlyNeverComplains()
+{
+    const QString path = mEnvironment->tempFolder() + "/plumix12345678.doc";
+    WriteFileIfAbsent("doc", path);
+    DeleteFileQuietly(path);
+    QVERIFY(!FileExists(path));
+    DeleteFileQuietly(path);                                     // already gone
+    DeleteFileQuietly(QString());                                // empty
+    DeleteFileQuietly(mEnvironment->tempFolder() + "/no/such");  // missing folder
+    DeleteFileQuietly(mEnvironment->tempFolder());               // a folder is not deleted
+    QVERIFY(QFileInfo(mEnvironment->tempFolder()).isDir());
+}
+
+void FilesTest::settingsReadGivesDefaultsAndCreatesNothing()
+{
+    QCOMPARE(read("Text1_1"), QString());
+    QCOMPARE(read("DateTimePicker1", "2026-12-08"), QStringLiteral("2026-12-08"));
+    QVERIFY(!QFile::exists(mEnvironment->settingsFile()));
+
+    // An empty text is a value, not an absent key.
+    write("Text1_0", QString());
+    QCOMPARE(read("Text1_0", "default"), QString());
+}
+
+void FilesTest::settingsRoundTripKeepsTextExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("leading and trailing blanks") << "  North Vellmont  ";
+    QTest::newRow("commas") << "417 Larkspur Avenue, Apt 3, rear";
+    QTest::newRow("quotes and backslashes") << R"(The "Ketterly" \ family)";
+    QTest::newRow("at sign first") << "@Variant(not really)";
+    QTest::newRow("equals and semicolons") << "a=b; c";
+    QTest::newRow("non-Latin") << QString::fromUtf8("Zoë & Bjørn — 北京");
+    QTest::newRow("looks like a number") << "007";
+    QTest::newRow("looks like a boolean") << "true";
+}
+
+void FilesTest::settingsRoundTripKeepsTextExactly()
+{
+    QFETCH(QString, text);
+    write("Text1_2", text);
+    QCOMPARE(read("Text1_2"), text);
+}
+
+void FilesTest::settingsWriteIsOnDiskWhenItReturns()
+{
+    write("Text1_1", "North Vellmont");
+    // Read the file itself, not through the store's in-process cache.
+    QVERIFY(contentsOf(mEnvironment->settingsFile()).contains("Text1_1=North Vellmont"));
+    QVERIFY(contentsOf(mEnvironment->settingsFile()).contains("[Mistlefold]"));
+}
+
+void FilesTest::settingsWriteFailureIsReported()
+{
+    // A file standing where the settings folder should be: no user, not even root, can write.
+    const QString blocked = mEnvironment->root() + "/blocked";
+    QFile file(blocked);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, blocked);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, write("Text1_1", "x"));
+}
+
+void FilesTest::storedDatesReadBackToTheSecond_data()
+{
+    QTest::addColumn<QDateTime>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("date and time") << QDateTime(QDate(2026, 12, 24), QTime(19, 30, 45)) << "2026-12-24T19:30:45";
+    QTest::newRow("midnight is the date alone") << QDateTime(QDate(2026, 12, 24), QTime(0, 0)) << "2026-12-24";
+    QTest::newRow("time without a date part") << StoredDate::timeOnly(QTime(7, 5, 9)) << "07:05:09";
+    QTest::newRow("time at midnight") << StoredDate::timeOnly(QTime(0, 0)) << "00:00:00";
+    QTest::newRow("one second before midnight") << QDateTime(QDate(2027, 1, 1), QTime(23, 59, 59)) << "2027-01-01T23:59:59";
+    QTest::newRow("earliest") << QDateTime(QDate(1601, 1, 1), QTime(0, 0, 1)) << "1601-01-01T00:00:01";
+}
+
+void FilesTest::storedDatesReadBackToTheSecond()
+{
+    QFETCH(QDateTime, value);
+    QFETCH(QString, text);
+    QCOMPARE(StoredDate::toText(value), text);
+    write("DateTimePicker1", StoredDate::toText(value));
+    QCOMPARE(StoredDate::fromText(read("DateTimePicker1")), value);
+    // Milliseconds are not kept: the value reads back to the second.
+    QCOMPARE(StoredDate::toText(value.addMSecs(999)), text);
+}
+
+void FilesTest::storedDateThatIsNoDateIsATypeMismatch()
+{
+    for (const char *text : {"", "next Tuesday", "2026-13-45", "25:61:00"}) {
+        try {
+            StoredDate::fromText(QString::fromLatin1(text));
+            QFAIL(text);
+        } catch (const RuntimeError &error) {
+            QCOMPARE(error.description(), QStringLiteral("Type mismatch"));
+        }
+    }
+}
+
+void FilesTest::appTitleDropsWholeWords()
+{
+    QCOMPARE(AppInfo::titleFor("Mistlefold"), QStringLiteral("Mistlefold"));
+    const QString forty(40, QLatin1Char('x'));
+    QCOMPARE(AppInfo::titleFor(forty), forty);
+    QCOMPARE(AppInfo::titleFor("The Mistlefold Christmas Party Invitation Maker Deluxe"),
+             QStringLiteral("The Mistlefold Christmas Party"));
+    QCOMPARE(AppInfo::titleFor(QString(45, QLatin1Char('y'))), QString(40, QLatin1Char('y')));
+}
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "tst_files.moc"
