@@ -15,6 +15,7 @@
 #include "shell/Skin.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDateTimeEdit>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -115,6 +116,7 @@ void Form1::createControls()
         picker->setDateTime(initialPickerValue());
         picker->setGeometry(rect);
         picker->setAttribute(Qt::WA_NoMousePropagation);
+        picker->installEventFilter(this);
         return picker;
     };
     DateTimePicker1 = makePicker(DateKey, QStringLiteral("[Date]"), QStringLiteral("MMMM dd, yyyy"),
@@ -291,6 +293,16 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     // A text field that gains the focus selects all of its text, so that typing replaces it. The
     // selection waits for the event that gave the focus: a mouse press would otherwise place the
     // caret and drop it.
+    // Tab leaves a picker for the next field instead of stepping through its sections (the arrow
+    // keys do that), so the focus order is the same for every field.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QDateTimeEdit *>(watched)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto *edit = qobject_cast<QLineEdit *>(watched))
             QTimer::singleShot(0, edit, [edit] { edit->setSelection(0, edit->text().size()); });

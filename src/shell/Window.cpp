@@ -38,6 +38,9 @@ void Window::hoverBackground()
 
 void Window::watchButtonHover(QWidget *button)
 {
+    // Each control has its own pointer handler or none: a move over it never reaches the
+    // handler of the frame or window behind it.
+    button->setAttribute(Qt::WA_NoMousePropagation);
     button->setMouseTracking(true);
     button->setProperty(HoverRole, ButtonHover);
     button->installEventFilter(this);
@@ -45,6 +48,7 @@ void Window::watchButtonHover(QWidget *button)
 
 void Window::watchBackgroundHover(QWidget *background)
 {
+    background->setAttribute(Qt::WA_NoMousePropagation);
     background->setMouseTracking(true);
     background->setProperty(HoverRole, BackgroundHover);
     background->installEventFilter(this);

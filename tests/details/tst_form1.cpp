@@ -1,0 +1,461 @@
+// The main window as a user meets it: layout, focus order, pointer feedback, the stored details
+// and the two data commands, and the start-up sequence around them.
+#include "TestDoubles.h"
+#include "automation/CreateObject.h"
+#include "details/Form1.h"
+#include "details/StoredDate.h"
+#include "generation/IsInstalled.h"
+#include "shell/AppInfo.h"
+#include "shell/BackColors.h"
+#include "shell/Program.h"
+#include "shell/SettingsStore.h"
+
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// An engine that starts and quits, counting both.
+class CountingEngine : public Dispatch
+{
+public:
+    Variant get(const QString &) override { unsupported(); }
+    void set(const QString &, const Variant &) override { unsupported(); }
+    Variant call(const QString &member, const QList<Variant> &, const QList<NamedArgument> &) override
+    {
+        if (!isMember(member, u"Quit"))
+            unsupported();
+        ++quits;
+        return {};
+    }
+    static inline int quits = 0;
+};
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(19, 30, 12));
+
+QString stored(const QString &key, const QString &defaultValue = QStringLiteral("<absent>"))
+{
+    return SettingsStore::read("Quenbrook", "Mistlefold", key, defaultValue);
+}
+
+void store(const QString &key, const QString &text)
+{
+    SettingsStore::write("Quenbrook", "Mistlefold", key, text);
+}
+
+void moveMouseOver(QWidget *widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+class Form1Test : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void layoutMatchesTheDesign_data();
+    void layoutMatchesTheDesign();
+    void fontsAndPickers();
+    void tabOrderFollowsTheRows();
+    void pointerFeedback_data();
+    void pointerFeedback();
+
+    void firstStartShowsEmptyFieldsTodayAndNow();
+    void restoreShowsWhatWasStored();
+    void restoreOfABadDateIsReportedAndTheRestStillRestores();
+    void everyEditIsStoredAtOnce();
+    void clearEmptiesTheTextsOnly();
+    void sampleDataSurvivesARestart();
+    void focusSelectsAllText();
+    void webPageOpensOnlyOnSeven();
+    void skinFile();
+    void cursorFileGivesTheCustomPointerItsPicture();
+    void withoutEngineTheAdviceIsTheOnlyWindow();
+    void closingEndsTheProgram();
+
+private:
+    QScopedPointer<TestEnvironment> mEnvironment;
+    QScopedPointer<RecordingMessageBoxes> mBoxes;
+    QScopedPointer<FixedClock> mClock;
+    QScopedPointer<ScriptedRandom> mRandom;
+    QScopedPointer<RecordingBrowser> mBrowser;
+    QString mProgramFolder;
+};
+
+void Form1Test::init()
+{
+    mEnvironment.reset(new TestEnvironment);
+    mBoxes.reset(new RecordingMessageBoxes);
+    mClock.reset(new FixedClock(Now));
+    mRandom.reset(new ScriptedRandom({0.5}));
+    mBrowser.reset(new RecordingBrowser);
+    mProgramFolder = mEnvironment->root() + "/program";
+    QDir().mkpath(mProgramFolder);
+    AppInfo::setProgramFolder(mProgramFolder);
+    CountingEngine::quits = 0;
+    AutomationServers::registerServer("Word.Application",
+                                      [] { return Object(std::make_shared<CountingEngine>()); });
+    Program::resetEnded();
+}
+
+void Form1Test::cleanup()
+{
+    AutomationServers::unregisterServer("Word.Application");
+    AppInfo::setProgramFolder(QString());
+    mBrowser.reset();
+    mRandom.reset();
+    mClock.reset();
+    mBoxes.reset();
+    mEnvironment.reset();
+}
+
+void Form1Test::layoutMatchesTheDesign_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+
+    QTest::newRow("Frame1") << "" << "Party Data" << QRect(120, 1110, 7800, 2175);
+    QTest::newRow("Text1_3") << "Text1_3" << "" << QRect(6960, 1200, 615, 345);
+    QTest::newRow("Text1_2") << "Text1_2" << "" << QRect(1680, 750, 5895, 345);
+    QTest::newRow("Text1_1") << "Text1_1" << "" << QRect(1680, 1200, 4455, 345);
+    QTest::newRow("Text1_0") << "Text1_0" << "" << QRect(1680, 1650, 5895, 345);
+    QTest::newRow("DateTimePicker1") << "DateTimePicker1" << "" << QRect(1680, 300, 2295, 345);
+    QTest::newRow("DateTimePicker2") << "DateTimePicker2" << "" << QRect(5280, 300, 2295, 345);
+    QTest::newRow("Label2_3") << "Label2_3" << "Time:" << QRect(4680, 345, 465, 225);
+    QTest::newRow("Label2_2") << "Label2_2" << "Date:" << QRect(240, 345, 435, 225);
+    QTest::newRow("Label2_8") << "Label2_8" << "State:" << QRect(6360, 1245, 495, 225);
+    QTest::newRow("Label2_1") << "Label2_1" << "Street Address:" << QRect(240, 795, 1335, 225);
+    QTest::newRow("Label2_4") << "Label2_4" << "City:" << QRect(240, 1245, 360, 225);
+    QTest::newRow("Label2_0") << "Label2_0" << "Given By:" << QRect(240, 1695, 765, 225);
+    QTest::newRow("PushButton6") << "PushButton6" << "Start Creating Template" << QRect(120, 120, 7800, 405);
+    QTest::newRow("PushButton3") << "PushButton3" << "Clear/Reset Data" << QRect(120, 630, 3840, 405);
+    QTest::newRow("PushButton4") << "PushButton4" << "Load Sample/Example Data" << QRect(4080, 630, 3840, 405);
+}
+
+void Form1Test::layoutMatchesTheDesign()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+
+    Form1 form;
+    QCOMPARE(form.size(), QSize(8040 / 15, 3405 / 15));
+    QWidget *control = name.isEmpty() ? form.Frame1 : form.findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(),
+             QRect(twips.left() / 15, twips.top() / 15, twips.width() / 15, twips.height() / 15));
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        QCOMPARE(button->text(), caption);
+    if (auto *label = qobject_cast<QLabel *>(control))
+        QCOMPARE(label->text(), caption);
+    if (auto *frame = qobject_cast<QGroupBox *>(control))
+        QCOMPARE(frame->title(), caption);
+    // Everything but the buttons lies inside the frame.
+    QCOMPARE(control->parentWidget() == form.Frame1, !name.isEmpty() && !name.startsWith("PushButton"));
+}
+
+void Form1Test::fontsAndPickers()
+{
+    Form1 form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Mistlefold"));
+    QCOMPARE(form.font().family(), QStringLiteral("Arial"));
+    QVERIFY(form.font().bold());
+    QCOMPARE(form.font().pointSizeF(), 9.0);
+    QCOMPARE(form.Text1[1]->font().pointSizeF(), 9.0);
+    QCOMPARE(form.PushButton6->font().pointSizeF(), 11.25);
+    QVERIFY(form.PushButton6->font().bold());
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
+
+    QCOMPARE(form.Text1[0]->property("tag").toString(), QStringLiteral("[GivenBy]"));
+    QCOMPARE(form.Text1[1]->property("tag").toString(), QStringLiteral("[City]"));
+    QCOMPARE(form.Text1[2]->property("tag").toString(), QStringLiteral("[Address]"));
+    QCOMPARE(form.Text1[3]->property("tag").toString(), QStringLiteral("[State]"));
+
+    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    form.DateTimePicker2->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    QCOMPARE(form.DateTimePicker1->text(), QStringLiteral("December 24, 2026"));
+    QCOMPARE(form.DateTimePicker2->text(), QStringLiteral("7:30 PM"));
+    QVERIFY(form.DateTimePicker1->calendarPopup());
+    QVERIFY(!form.DateTimePicker2->calendarPopup());
+    QCOMPARE(form.DateTimePicker1->minimumDate(), QDate(1601, 1, 1));
+    QCOMPARE(form.DateTimePicker1->maximumDate(), QDate(9999, 12, 31));
+    // The time picker holds the whole value it is given, date and seconds included.
+    const QDateTime value(QDate(1999, 2, 3), QTime(4, 5, 6));
+    form.DateTimePicker2->setDateTime(value);
+    QCOMPARE(form.partyTime(), value);
+}
+
+void Form1Test::tabOrderFollowsTheRows()
+{
+    Form1 form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    const QList<QWidget *> order = {form.DateTimePicker1, form.DateTimePicker2, form.Text1[2], form.Text1[1],
+                                    form.Text1[3], form.Text1[0], form.PushButton6, form.PushButton3,
+                                    form.PushButton4, form.DateTimePicker1};
+    order.first()->setFocus(Qt::OtherFocusReason);
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focused = QApplication::focusWidget();
+        // A picker takes the focus through its inner edit field.
+        while (focused && focused != order[i] && focused->parentWidget() != form.Frame1
+               && focused->parentWidget() != &form)
+            focused = focused->parentWidget();
+        QCOMPARE(focused, order[i]);
+    }
+}
+
+void Form1Test::pointerFeedback_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("after");
+
+    QTest::newRow("button shows the custom pointer") << 0 << "PushButton4" << 99;
+    QTest::newRow("frame shows the arrow") << 99 << "Frame1" << 0;
+    QTest::newRow("background shows the arrow") << 99 << "window" << 0;
+    QTest::newRow("text field changes nothing") << 99 << "Text1_1" << 99;
+    QTest::newRow("caption changes nothing") << 99 << "Label2_4" << 99;
+    QTest::newRow("hourglass stays over a button") << 11 << "PushButton6" << 11;
+    QTest::newRow("hourglass stays over the frame") << 11 << "Frame1" << 11;
+}
+
+void Form1Test::pointerFeedback()
+{
+    QFETCH(int, before);
+    QFETCH(QString, target);
+    QFETCH(int, after);
+
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.setMousePointer(before);
+    QWidget *widget = target == "window" ? static_cast<QWidget *>(&form)
+                      : target == "Frame1" ? form.Frame1
+                                           : form.findChild<QWidget *>(target);
+    QVERIFY(widget);
+    moveMouseOver(widget);
+    QCOMPARE(form.MousePointer(), after);
+    if (after == 99) // without a cursor file the custom pointer is a pointing hand
+        QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor);
+    if (after == 11)
+        QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
+}
+
+void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
+{
+    Form1 form;
+    for (QLineEdit *edit : form.Text1)
+        QCOMPARE(edit->text(), QString());
+    QCOMPARE(form.partyDate(), QDateTime(Now.date(), QTime(0, 0)));
+    QCOMPARE(form.partyTime(), StoredDate::timeOnly(Now.time()));
+    QVERIFY(mBoxes->shown.isEmpty());
+    QCOMPARE(CountingEngine::quits, 1); // the engine check started and quit one instance
+}
+
+void Form1Test::restoreShowsWhatWasStored()
+{
+    store("Text1_0", "  Ilse and Bram  ");
+    store("Text1_1", "");
+    store("Text1_2", "417 Larkspur Avenue, rear");
+    store("Text1_3", "WA");
+    store("DateTimePicker1", "2026-12-24T18:15:30");
+    store("DateTimePicker2", "19:45:05");
+
+    Form1 form;
+    QCOMPARE(form.text(0), QStringLiteral("  Ilse and Bram  "));
+    QCOMPARE(form.text(1), QString());
+    QCOMPARE(form.text(2), QStringLiteral("417 Larkspur Avenue, rear"));
+    QCOMPARE(form.text(3), QStringLiteral("WA"));
+    QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(18, 15, 30)));
+    QCOMPARE(form.partyTime(), StoredDate::timeOnly(QTime(19, 45, 5)));
+    QVERIFY(mBoxes->shown.isEmpty());
+}
+
+void Form1Test::restoreOfABadDateIsReportedAndTheRestStillRestores()
+{
+    store("DateTimePicker1", "next Tuesday");
+    store("DateTimePicker2", "half past seven");
+    store("Text1_3", "WA");
+
+    Form1 form;
+    QCOMPARE(mBoxes->reports(),
+             (QStringList{"Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 128\r\r"
+                          "Please email screenshot of this message to support@mistlefold.app",
+                          "Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 130\r\r"
+                          "Please email screenshot of this message to support@mistlefold.app"}));
+    QCOMPARE(form.partyDate(), Form1::initialPickerValue());
+    QCOMPARE(form.partyTime(), Form1::initialPickerValue());
+    QCOMPARE(form.text(3), QStringLiteral("WA"));
+}
+
+void Form1Test::everyEditIsStoredAtOnce()
+{
+    Form1 form;
+    form.show();
+    form.Text1[1]->setFocus();
+    QTest::keyClicks(form.Text1[1], "No");
+    QCOMPARE(stored("Text1_1"), QStringLiteral("No"));
+    QTest::keyClick(form.Text1[1], Qt::Key_Backspace);
+    QCOMPARE(stored("Text1_1"), QStringLiteral("N"));
+
+    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
+    QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
+    form.DateTimePicker2->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
+    QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
+}
+
+void Form1Test::clearEmptiesTheTextsOnly()
+{
+    store("DateTimePicker1", "2026-12-24");
+    store("DateTimePicker2", "19:30:00");
+    Form1 form;
+    for (int i = 0; i < 4; ++i)
+        form.Text1[i]->setText(QStringLiteral("value %1").arg(i));
+    const QString dateText = stored("DateTimePicker1");
+
+    form.PushButton3->click();
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(form.text(i), QString());
+        QCOMPARE(stored(Form1::textKey(i)), QString()); // empty, not absent
+    }
+    QCOMPARE(stored("DateTimePicker1"), dateText);
+    QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
+    QVERIFY(mBoxes->shown.isEmpty());
+}
+
+void Form1Test::sampleDataSurvivesARestart()
+{
+    {
+        Form1 form;
+        form.PushButton4->click();
+    }
+    Form1 restarted;
+    QCOMPARE(restarted.text(0), QStringLiteral("Ilse and Bram Ketterly"));
+    QCOMPARE(restarted.text(1), QStringLiteral("North Vellmont"));
+    QCOMPARE(restarted.text(2), QStringLiteral("417 Larkspur Avenue"));
+    QCOMPARE(restarted.text(3), QStringLiteral("WA"));
+    QCOMPARE(restarted.partyDate(), Now);
+    QCOMPARE(restarted.partyTime(), Now);
+    QVERIFY(mBoxes->shown.isEmpty());
+}
+
+void Form1Test::focusSelectsAllText()
+{
+    Form1 form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Text1[1]->setText("North Vellmont");
+    form.Text1[2]->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(form.Text1[1], Qt::LeftButton, {}, QPoint(30, 10));
+    QTRY_COMPARE(form.Text1[1]->selectedText(), QStringLiteral("North Vellmont"));
+    QTest::keyClicks(form.Text1[1], "Yarrow");
+    QCOMPARE(form.text(1), QStringLiteral("Yarrow"));
+}
+
+void Form1Test::webPageOpensOnlyOnSeven()
+{
+    {
+        Form1 form; // 0.5 draws 51
+    }
+    QVERIFY(mBrowser->opened.isEmpty());
+    mRandom->values = {0.06}; // draws 7
+    Form1 form;
+    QCOMPARE(mBrowser->opened, QStringList{AppInfo::WebPage});
+    QCOMPARE(mRandom->seeds.size(), 2);
+    QCOMPARE(mRandom->seeds.last(), 19 * 3600 + 30 * 60 + 12.0); // seeded from the timer
+}
+
+void Form1Test::skinFile()
+{
+    QDir(mProgramFolder).mkpath("x");
+    QFile skin(mProgramFolder + "/x/o.cjs");
+    QVERIFY(skin.open(QIODevice::WriteOnly));
+    skin.write("QPushButton { color: rgb(10, 90, 40); }");
+    skin.close();
+    {
+        Form1 form;
+        QVERIFY(mBoxes->shown.isEmpty());
+        QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 90, 40); }"));
+        QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(form.Label2[1]->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(form.Text1[1]->palette().color(QPalette::Base), QColor(Qt::white)); // untouched
+    }
+
+    // A skin that cannot be parsed is reported at line 100; the colours stay, the skin does not.
+    QVERIFY(skin.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    skin.write("QPushButton { color: ");
+    skin.close();
+    Form1 form;
+    QCOMPARE(mBoxes->reports().size(), 1);
+    QVERIFY(mBoxes->reports()[0].contains("Form1.Form_Load at line 100\r\r"));
+    QCOMPARE(form.styleSheet(), QString());
+    QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Mistlefold")); // the sequence went on
+}
+
+void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
+{
+    // A 32 x 32 cursor with its hot spot at (9, 3).
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    QByteArray ico;
+    QBuffer buffer(&ico);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(image.save(&buffer, "ico"));
+    ico[2] = 2;                   // type: cursor
+    ico[6 + 4] = 9; ico[6 + 5] = 0; // hot spot x
+    ico[6 + 6] = 3; ico[6 + 7] = 0; // hot spot y
+    QFile file(mProgramFolder + "/HAND-M.CUR");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ico);
+    file.close();
+
+    Form1 form;
+    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(form.hasMouseIcon());
+    form.hoverButton();
+    QCOMPARE(form.cursor().hotSpot(), QPoint(9, 3));
+    QVERIFY(!form.cursor().pixmap().isNull());
+}
+
+void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow()
+{
+    AutomationServers::unregisterServer("Word.Application");
+    Form1 form;
+    QVERIFY(Program::hasEnded());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(mBoxes->shown.size(), 1);
+    QCOMPARE(mBoxes->shown[0].text, QString::fromUtf16(EngineAdvice));
+    QCOMPARE(mBoxes->shown[0].title, QStringLiteral("Mistlefold"));
+    QCOMPARE(mBoxes->shown[0].icon, MessageBoxes::Icon::None);
+    QCOMPARE(mBoxes->shown[0].text.split("\r\n").size(), 9);
+}
+
+void Form1Test::closingEndsTheProgram()
+{
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!Program::hasEnded());
+    form.close();
+    QVERIFY(Program::hasEnded());
+}
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"

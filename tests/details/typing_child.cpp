@@ -1,0 +1,40 @@
+// A program run by tst_killed: it opens the main window in its own settings folder and either
+// types into "City:" and then waits to be killed, or prints what "City:" holds at start.
+#include "automation/CreateObject.h"
+#include "details/Form1.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+class IdleEngine : public Dispatch
+{
+public:
+    Variant get(const QString &) override { unsupported(); }
+    void set(const QString &, const Variant &) override { unsupported(); }
+    Variant call(const QString &, const QList<Variant> &, const QList<NamedArgument> &) override { return {}; }
+};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    AutomationServers::registerServer("Word.Application", [] { return Object(std::make_shared<IdleEngine>()); });
+    Form1 form;
+    if (app.arguments().value(1) == QLatin1String("type")) {
+        form.show();
+        form.Text1[1]->setFocus();
+        QTest::keyClick(form.Text1[1], Qt::Key_Y);
+        std::printf("typed\n");
+        std::fflush(stdout);
+        QThread::sleep(600); // killed long before
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(form.Text1[1]->text()));
+    return 0;
+}
