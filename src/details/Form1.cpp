@@ -219,11 +219,9 @@ void Form1::ApplySkinFile()
     const QFileInfo skin(skinPath);
     if (!skin.isFile() || skin.isHidden())
         return;
-    const QColor face = buttonFaceColor();
-    setBackColor(this, face);
-    setBackColor(Frame1, face);
-    for (QLabel *label : std::as_const(Label2))
-        setBackColor(label, face);
+    // The window and its frame and captions take the button-face colour (the window has no
+    // option buttons, check boxes or picture boxes).
+    NormalizeBackColors(this);
     applySkin(this, skinPath);
 }
 
