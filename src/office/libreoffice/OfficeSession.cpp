@@ -1,0 +1,228 @@
+#include "OfficeSession.h"
+
+#include <com/sun/star/beans/NamedValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/configuration/theDefaultProvider.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/util/XChangesBatch.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+// The office's exit status when it has just set up a new profile and wants to be started again.
+constexpr int RestartAfterProfileSetup = 81;
+constexpr int ConnectRetryMs = 20;
+
+// The component context of our side of the bridge; made once per program run.
+Reference<css::uno::XComponentContext> localContext()
+{
+    static Reference<css::uno::XComponentContext> context = [] {
+        // The stock bootstrap file lacks the office API types, so name the type and service
+        // files here.
+        const OUString program = "file:///usr/lib/libreoffice/program";
+        rtl::Bootstrap::set("URE_INTERNAL_LIB_DIR", program);
+        rtl::Bootstrap::set("UNO_TYPES", program + "/types.rdb " + program + "/types/offapi.rdb");
+        rtl::Bootstrap::set("UNO_SERVICES", program + "/services.rdb");
+        return cppu::defaultBootstrap_InitialComponentContext();
+    }();
+    return context;
+}
+
+QString newPipeName()
+{
+    static int started = 0;
+    return QStringLiteral("mistlefold-%1-%2-%3")
+        .arg(::getpid())
+        .arg(++started)
+        .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+// Notes when the bridge to the office goes away (the office died or was ended).
+class BridgeListener : public cppu::WeakImplHelper1<css::lang::XEventListener>
+{
+public:
+    explicit BridgeListener(std::shared_ptr<std::atomic<bool>> disposed) : mDisposed(std::move(disposed)) {}
+    void SAL_CALL disposing(const css::lang::EventObject &) override { *mDisposed = true; }
+
+private:
+    std::shared_ptr<std::atomic<bool>> mDisposed;
+};
+
+QString seconds(std::chrono::milliseconds duration)
+{
+    return QString::number(duration.count() / 1000.0, 'g', 3);
+}
+
+} // namespace
+
+OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
+                             std::chrono::milliseconds callTimeout)
+    : mProcess(std::move(slot), newPipeName())
+    , mWatchdog([this] { ::kill(pid_t(mProcess.pid()), SIGKILL); })
+{
+    // Writing to the pipe of an office that has just died must fail the call, not end the
+    // program.
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGPIPE, SIG_IGN);
+    mWatchdog.setTimeout(callTimeout);
+    mProcess.endStaleOffices();
+    try {
+        connect(startTimeout);
+        configure();
+    } catch (const css::uno::Exception &error) {
+        mProcess.kill();
+        throw RuntimeError(QStringLiteral("The document engine could not be started: %1").arg(describe(error)));
+    } catch (...) {
+        mProcess.kill();
+        throw;
+    }
+}
+
+OfficeSession::~OfficeSession()
+{
+    shutdown();
+}
+
+void OfficeSession::connect(std::chrono::milliseconds startTimeout)
+{
+    const Reference<css::uno::XComponentContext> local = localContext();
+    const Reference<css::connection::XConnector> connector = css::connection::Connector::create(local);
+    const OUString address = "pipe,name=" + toOUString(mProcess.pipeName());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    bool profileRestarted = false;
+    bool staleEnded = false;
+    mProcess.start();
+    Reference<css::connection::XConnection> connection;
+    while (!connection.is()) {
+        try {
+            connection = connector->connect(address);
+            break;
+        } catch (const css::connection::NoConnectException &) {
+        }
+        if (mProcess.waitForExit(ConnectRetryMs)) {
+            const int status = mProcess.exitCode();
+            if (status == RestartAfterProfileSetup && !profileRestarted) {
+                profileRestarted = true;
+            } else if (status == 0 && !staleEnded) {
+                // Another office on our profile took the start over: end it and start again.
+                staleEnded = true;
+                mProcess.endStaleOffices();
+            } else {
+                throw RuntimeError(QStringLiteral("The document engine stopped while starting (exit status %1).")
+                                       .arg(status));
+            }
+            mProcess.start();
+        }
+        if (elapsed.elapsed() > startTimeout.count()) {
+            mProcess.kill();
+            throw RuntimeError(QStringLiteral("The document engine did not start within %1 seconds.")
+                                   .arg(seconds(startTimeout)));
+        }
+    }
+    mBridge = css::bridge::BridgeFactory::create(local)->createBridge(OUString(), "urp", connection, nullptr);
+    Reference<css::lang::XComponent>(mBridge, UNO_QUERY_THROW)->addEventListener(new BridgeListener(mBridgeDisposed));
+    mContext.set(mBridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+    mDesktop = css::frame::Desktop::create(mContext);
+}
+
+// Documents opened for writing get no lock files beside them in the user's folders.
+void OfficeSession::configure()
+{
+    const Reference<css::lang::XMultiServiceFactory> provider = css::configuration::theDefaultProvider::get(mContext);
+    css::beans::NamedValue path("nodepath", Any(OUString("/org.openoffice.Office.Common/Misc")));
+    Sequence<Any> arguments(1);
+    arguments.getArray()[0] <<= path;
+    const Reference<css::beans::XPropertySet> misc(
+        provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess", arguments),
+        UNO_QUERY_THROW);
+    misc->setPropertyValue("UseDocumentOOoLockFile", Any(false));
+    misc->setPropertyValue("UseDocumentSystemFileLocking", Any(false));
+    Reference<css::util::XChangesBatch>(misc, UNO_QUERY_THROW)->commitChanges();
+}
+
+bool OfficeSession::isAlive()
+{
+    if (mEnded || *mBridgeDisposed || mWatchdog.fired())
+        return false;
+    if (mProcess.hasExited()) {
+        mEnded = true;
+        return false;
+    }
+    return true;
+}
+
+void OfficeSession::ensureAlive()
+{
+    if (mWatchdog.fired())
+        throw RuntimeError(QStringLiteral("The document engine did not answer within %1 seconds and was ended.")
+                               .arg(seconds(mWatchdog.timeout())));
+    if (!isAlive())
+        throw RuntimeError(QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
+}
+
+QString OfficeSession::failure(const QString &what, const css::uno::Exception &error)
+{
+    if (mWatchdog.fired())
+        return QStringLiteral("The document engine did not answer within %1 seconds and was ended (while trying to %2).")
+            .arg(seconds(mWatchdog.timeout()), what);
+    if (!isAlive())
+        return QStringLiteral("The document engine stopped unexpectedly while trying to %1.").arg(what);
+    return QStringLiteral("The document engine could not %1: %2").arg(what, describe(error));
+}
+
+OfficeSession::CallScope::CallScope(OfficeSession &session)
+    : session(session)
+{
+    if (session.mCallDepth++ == 0)
+        session.mWatchdog.arm();
+}
+
+OfficeSession::CallScope::~CallScope()
+{
+    if (--session.mCallDepth == 0)
+        session.mWatchdog.disarm();
+}
+
+QString OfficeSession::temporaryPath(const QString &suffix)
+{
+    return QStringLiteral("%1/work-%2%3").arg(mProcess.tempFolder()).arg(++mTemporaryFiles).arg(suffix);
+}
+
+void OfficeSession::shutdown()
+{
+    if (isAlive()) {
+        mWatchdog.setTimeout(std::chrono::milliseconds(5000));
+        CallScope scope(*this);
+        try {
+            mDesktop->terminate();
+        } catch (const css::uno::Exception &) {
+            // The office may drop the connection while it ends.
+        }
+    }
+    mEnded = true;
+    try {
+        if (mBridge.is())
+            Reference<css::lang::XComponent>(mBridge, UNO_QUERY_THROW)->dispose();
+    } catch (const css::uno::Exception &) {
+    }
+    mDesktop.clear();
+    mContext.clear();
+    mBridge.clear();
+    mProcess.finish(3000);
+}

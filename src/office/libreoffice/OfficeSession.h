@@ -1,0 +1,85 @@
+#pragma once
+
+#include "CallWatchdog.h"
+#include "OfficeProcess.h"
+#include "Uno.h"
+
+#include "shell/RuntimeError.h"
+
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+// One running office and our connection to it. Every call into the office goes through call(),
+// which turns the office's exceptions into RuntimeErrors with a description, refuses at once when
+// the office has died, and lets the watchdog end an office that does not answer.
+class OfficeSession
+{
+public:
+    // Starts an office on the profile and connects to it; throws RuntimeError with a description
+    // when it does not start within startTimeout.
+    OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
+                  std::chrono::milliseconds callTimeout);
+    ~OfficeSession();
+
+    OfficeSession(const OfficeSession &) = delete;
+    OfficeSession &operator=(const OfficeSession &) = delete;
+
+    // False once the office has died, was ended, or the connection broke.
+    bool isAlive();
+    // Ends the office: asks it to terminate, kills it if it does not, removes its files.
+    void shutdown();
+
+    qint64 processId() const { return mProcess.pid(); }
+    void setCallTimeout(std::chrono::milliseconds timeout) { mWatchdog.setTimeout(timeout); }
+
+    const Reference<css::uno::XComponentContext> &context() const { return mContext; }
+    const Reference<css::frame::XDesktop2> &desktop() const { return mDesktop; }
+    // A path for a short-lived file of ours in the office's temporary folder.
+    QString temporaryPath(const QString &suffix);
+
+    // Runs work (office calls); "what" completes the description of a failure: "The document
+    // engine could not <what>: ...".
+    template <typename Work>
+    auto call(const QString &what, Work &&work) -> decltype(work())
+    {
+        ensureAlive();
+        CallScope scope(*this);
+        try {
+            return work();
+        } catch (const css::uno::Exception &error) {
+            throw RuntimeError(failure(what, error));
+        }
+    }
+
+    // Throws RuntimeError when the office is no longer there.
+    void ensureAlive();
+
+private:
+    struct CallScope
+    {
+        explicit CallScope(OfficeSession &session);
+        ~CallScope();
+        OfficeSession &session;
+    };
+
+    void connect(std::chrono::milliseconds startTimeout);
+    void configure();
+    QString failure(const QString &what, const css::uno::Exception &error);
+
+    OfficeProcess mProcess;
+    CallWatchdog mWatchdog;
+    std::shared_ptr<std::atomic<bool>> mBridgeDisposed = std::make_shared<std::atomic<bool>>(false);
+    Reference<css::bridge::XBridge> mBridge;
+    Reference<css::uno::XComponentContext> mContext;
+    Reference<css::frame::XDesktop2> mDesktop;
+    bool mEnded = false;
+    int mCallDepth = 0;
+    int mTemporaryFiles = 0;
+};

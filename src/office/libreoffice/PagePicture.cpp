@@ -1,0 +1,69 @@
+#include "PagePicture.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cmath>
+
+namespace {
+
+// The first page's size in hundredths of a millimetre.
+QSize firstPageSize(const Reference<css::lang::XComponent> &model)
+{
+    const Reference<css::text::XTextDocument> document(model, UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> start(document->getText()->createTextCursor(), UNO_QUERY_THROW);
+    OUString styleName;
+    start->getPropertyValue("PageStyleName") >>= styleName;
+    const Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
+    const Reference<css::container::XNameAccess> styles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                        UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> style(styles->getByName(styleName), UNO_QUERY_THROW);
+    sal_Int32 width = 0;
+    sal_Int32 height = 0;
+    style->getPropertyValue("Width") >>= width;
+    style->getPropertyValue("Height") >>= height;
+    return QSize(width, height);
+}
+
+int pixels(sal_Int32 hundredthsOfMillimetre)
+{
+    return int(std::lround(hundredthsOfMillimetre / 2540.0 * PictureDotsPerInch));
+}
+
+} // namespace
+
+void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model)
+{
+    auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (!application)
+        throw RuntimeError(QStringLiteral("The clipboard is not available."));
+    const QString path = session.temporaryPath(QStringLiteral(".png"));
+    session.call(QStringLiteral("make a picture of the first page"), [&] {
+        const QSize page = firstPageSize(model);
+        // The export comes out one pixel larger on each side than asked for.
+        const sal_Int32 width = qMax(1, pixels(page.width()) - 1);
+        const sal_Int32 height = qMax(1, pixels(page.height()) - 1);
+        Sequence<css::beans::PropertyValue> filterData = properties(
+            {property("PixelWidth", Any(width)), property("PixelHeight", Any(height))});
+        const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+        storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_png_Export"))),
+                                                        property("FilterData", Any(filterData)),
+                                                        property("Overwrite", Any(true))}));
+    });
+    QImage picture(path, "PNG");
+    QFile::remove(path);
+    if (picture.isNull())
+        throw RuntimeError(QStringLiteral("The picture of the first page could not be read."));
+    picture.setDotsPerMeterX(PictureDotsPerMeter);
+    picture.setDotsPerMeterY(PictureDotsPerMeter);
+    QGuiApplication::clipboard()->setImage(picture);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Uno.h"
+#include "WordDocument.h"
+
+#include "office/WordFind.h"
+
+// Finds the matcher's occurrences inside one text and replaces them (all, the first, or none:
+// just counting). Each occurrence is replaced through a text cursor over exactly its characters,
+// so the replacement keeps the formatting of the text it replaces. Occurrences never span two
+// paragraphs. Returns how many were found.
+int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher,
+                  ReplaceMode mode);
