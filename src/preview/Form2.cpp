@@ -1,0 +1,271 @@
+#include "preview/Form2.h"
+
+#include "preview/FileCopy.h"
+#include "preview/PictureBox.h"
+#include "preview/Viewport.h"
+#include "shell/AppInfo.h"
+#include "shell/BackColors.h"
+#include "shell/CursorFile.h"
+#include "shell/FileUtils.h"
+#include "shell/Guard.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Program.h"
+#include "shell/RuntimeError.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+// The numbers given to the guard are the procedures' line numbers: every line of a procedure
+// counts, from 100 in steps of 2, also the Else and End If lines that perform nothing.
+
+namespace {
+
+const QString Window2 = QStringLiteral("Form2");
+
+// Window design lengths are in twips; 15 twips make one logical pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont designFont(qreal pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+// A scroll bar as designed: minimum 0, small and large change 1. It reports a new value once
+// its thumb is released, not while the thumb is dragged.
+QScrollBar *designScrollBar(Qt::Orientation orientation, const QString &name, QRect rect, QWidget *parent)
+{
+    auto *bar = new QScrollBar(orientation, parent);
+    bar->setObjectName(name);
+    bar->setGeometry(rect);
+    bar->setRange(0, 32767);
+    bar->setSingleStep(1);
+    bar->setPageStep(1);
+    bar->setTracking(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    bar->setAttribute(Qt::WA_NoMousePropagation);
+    return bar;
+}
+
+} // namespace
+
+Form2::Form2(QWidget *mainWindow)
+    : mMainWindow(mainWindow)
+{
+    createControls();
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+void Form2::createControls()
+{
+    setFixedSize(9840 / 15, 9390 / 15);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(designFont(9));
+    setBackColor(this, Qt::white);
+
+    Picture2 = new PictureBox(this);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setGeometry(twips(120, 120, 9330, 7425));
+    Picture2->setBorder(PictureBox::Border::Sunken);
+
+    Picture1 = new PictureBox(Picture2);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(twips(0, 0, 2340, 3435));
+    Picture1->setBorder(PictureBox::Border::Line);
+
+    // The holding box lies right of the client area.
+    Zoom_Ori = new PictureBox(this);
+    Zoom_Ori->setObjectName(QStringLiteral("Zoom_Ori"));
+    Zoom_Ori->setGeometry(twips(10320, 480, 735, 375));
+
+    HScroll1 = designScrollBar(Qt::Horizontal, QStringLiteral("HScroll1"), twips(120, 7545, 9330, 255), this);
+    VScroll1 = designScrollBar(Qt::Vertical, QStringLiteral("VScroll1"), twips(9450, 120, 255, 7425), this);
+
+    Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips(120, 7860, 9600, 855));
+    setBackColor(Frame1, Qt::white);
+
+    auto makeButton = [this](QWidget *parent, const QString &name, const QString &caption, QRect rect) {
+        auto *button = new QPushButton(caption, parent);
+        button->setObjectName(name);
+        button->setFont(designFont(11.25));
+        button->setGeometry(rect);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, Qt::white);
+        button->setPalette(palette);
+        watchButtonHover(button);
+        return button;
+    };
+    PushButton1 = makeButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
+                             twips(240, 300, 4440, 405));
+    PushButton2 = makeButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
+                             twips(4800, 300, 4560, 405));
+    PushButton8 = makeButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
+                             twips(120, 8850, 4680, 405));
+    PushButton6 = makeButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
+                             twips(4920, 8850, 4800, 405));
+    watchBackgroundHover(this);
+    watchBackgroundHover(Frame1);
+
+    // Focus order as designed; the picture boxes and the frame take no focus of their own.
+    const QList<QWidget *> order = {HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori,
+                                    PushButton1, PushButton2, PushButton6, PushButton8};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    mViewport = std::make_unique<Viewport>(
+        Viewport::Controls{*this, *Picture2, *Picture1, *Zoom_Ori, *HScroll1, *VScroll1});
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form2::Form_Load()
+{
+    Guard guard(Window2, QStringLiteral("Form_Load"));
+    guard.run(100, [&] { mFirstActivate = true; });
+    guard.run(102, [&] { NormalizeBackColors(this); });
+    guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
+    guard.run(106, [&] { setWindowIcon(Program::appIcon()); });
+    const QString cursorFile = AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR");
+    if (guard.test(108, [&] { return FileExists(cursorFile); }))
+        guard.run(110, [&] { setMouseIcon(loadCursorFile(cursorFile)); });
+}
+
+void Form2::setPicture(const QImage &picture)
+{
+    Picture1->setPicture(picture);
+    // A new page gets a viewport of its own: the set-up runs again for it.
+    mFirstActivate = true;
+    if (isVisible())
+        Form_Activate();
+}
+
+// A window's first activation is its first show: window managers may refuse to activate a newly
+// shown window, so the set-up never waits for an activation.
+void Form2::showEvent(QShowEvent *event)
+{
+    Window::showEvent(event);
+    if (!event->spontaneous())
+        Form_Activate();
+}
+
+bool Form2::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return Window::event(event);
+}
+
+void Form2::Form_Activate()
+{
+    Guard guard(Window2, QStringLiteral("Form_Activate"));
+    if (guard.test(100, [&] { return mFirstActivate; }))
+        mViewport->SetUp(guard); // lines 102 to 130
+    guard.run(134, [&] { mFirstActivate = false; });
+}
+
+void Form2::SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent)
+{
+    mViewport->SetHScrollbarByPercent(HScrollbar, percent);
+}
+
+void Form2::SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent)
+{
+    mViewport->SetVScrollbarByPercent(VScrollbar, percent);
+}
+
+void Form2::PushButton1_Click()
+{
+    Guard(Window2, QStringLiteral("PushButton1_Click")).run(100, [&] { mViewport->ZoomStep(0); });
+}
+
+void Form2::PushButton2_Click()
+{
+    Guard(Window2, QStringLiteral("PushButton2_Click")).run(100, [&] { mViewport->ZoomStep(1); });
+}
+
+void Form2::PushButton6_Click()
+{
+    Guard guard(Window2, QStringLiteral("PushButton6_Click"));
+    QString chosen;
+    int answer = 0;
+    bool copied = true;
+    guard.run(100, [&] { CommonDialog1.fileName = QString(); });
+    guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
+    guard.run(104, [&] { CommonDialog1.filter = QStringLiteral("Word Files (*.doc)|*.doc"); });
+    guard.run(106, [&] { CommonDialog1.fileName = FileDialogs::instance().getSaveFileName(CommonDialog1); });
+    guard.run(108, [&] { chosen = CommonDialog1.fileName; });
+    if (guard.test(110, [&] { return !chosen.isEmpty(); })) {
+        if (guard.test(112, [&] { return FileExists(chosen); })) {
+            guard.run(114, [&] {
+                answer = MessageBoxes::instance().show(
+                    {AppInfo::appTitle(), QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
+                     MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo});
+            });
+            // Line 116 no longer deletes the existing file: the copy at line 126 replaces it only
+            // once the new copy is complete, so a failed copy keeps it.
+        } else {
+            guard.run(120, [&] { answer = MessageBoxes::Yes; });
+        }
+    }
+    if (answer == MessageBoxes::Yes)
+        copied = guard.run(126, [&] { CopyFileReplacing(mWordFile, chosen); });
+    // A failed copy has shown its report; "Done." would tell the user the opposite.
+    if (copied)
+        guard.run(128, [&] { MessageBoxes::instance().show({AppInfo::appTitle(), QStringLiteral("Done.")}); });
+}
+
+void Form2::PushButton8_Click()
+{
+    Guard guard(Window2, QStringLiteral("PushButton8_Click"));
+    guard.run(100, [&] { DeleteFileQuietly(mWordFile); });
+    guard.run(102, [&] {
+        if (!mMainWindow)
+            ::raise(StandardError::ObjectNotSet);
+        mMainWindow->show();
+    });
+    guard.run(104, [&] { hide(); });
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    // A close request that arrives while the first one yields to the event loop changes nothing.
+    if (mClosing)
+        return;
+    mClosing = true;
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void Form2::Form_QueryUnload()
+{
+    Guard guard(Window2, QStringLiteral("Form_QueryUnload"));
+    guard.run(100, [&] { DeleteFileQuietly(mWordFile); });
+    guard.run(102, [&] { QCoreApplication::processEvents(); });
+    guard.run(104, [&] { QCoreApplication::processEvents(); });
+}
+
+void Form2::Form_Unload()
+{
+    Program::EndProgram();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "shell/FileDialogs.h"
+#include "shell/Window.h"
+
+#include <memory>
+
+class PictureBox;
+class QGroupBox;
+class QPushButton;
+class QScrollBar;
+class Viewport;
+
+// The preview window: the picture of the filled invitation in a zoomable, scrollable, draggable
+// viewport, "Save Results To Word File" and "< Back". It owns the filled document from the
+// hand-over on and deletes it when the user goes back or closes the window; closing it ends the
+// program.
+//
+// Hand-over from the generation: setPicture(page picture), then mWordFile, then show().
+class Form2 : public Window
+{
+    Q_OBJECT
+public:
+    // mainWindow is shown again by "< Back".
+    explicit Form2(QWidget *mainWindow);
+    ~Form2() override;
+
+    // Gives Picture1 the picture of a newly filled page. The viewport is set up for it (zoom 1.0,
+    // sizes and scroll ranges from this picture) when the window is next shown, or at once when
+    // it is showing.
+    void setPicture(const QImage &picture);
+
+    // Full path of the filled document in the temporary folder.
+    QString mWordFile;
+
+    void SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent);
+    void SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent);
+
+    // The commands of the four buttons: "Zoom In", "Zoom Out", "Save Results To Word File",
+    // "< Back".
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+
+    const Viewport &viewport() const { return *mViewport; }
+
+    // The controls, named as in the window design.
+    PictureBox *Picture2 = nullptr;
+    PictureBox *Picture1 = nullptr;
+    PictureBox *Zoom_Ori = nullptr;
+    QScrollBar *HScroll1 = nullptr;
+    QScrollBar *VScroll1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton8 = nullptr;
+    // The Save dialog's settings.
+    FileDialogs::SaveSettings CommonDialog1;
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    QWidget *mMainWindow = nullptr;
+    bool mFirstActivate = false;
+    bool mClosing = false;
+    std::unique_ptr<Viewport> mViewport;
+};
