@@ -1,0 +1,271 @@
+// The preview window as a whole: its design, what loading it does, pointer feedback, the set-up
+// on first showing, "< Back", closing, and the next hand-over after going back.
+#include "PreviewTestSupport.h"
+#include "TestDoubles.h"
+#include "preview/Form2.h"
+#include "preview/PictureBox.h"
+#include "preview/Viewport.h"
+#include "shell/AppInfo.h"
+#include "shell/BackColors.h"
+#include "shell/FileUtils.h"
+#include "shell/Program.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace PreviewTest;
+
+namespace {
+
+// Stands in for the main window; notes whether the filled document still existed when it was
+// shown.
+class MainWindowStandIn : public QWidget
+{
+public:
+    QString watchedFile;
+    QList<bool> fileExistedWhenShown;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        fileExistedWhenShown.append(FileExists(watchedFile));
+        QWidget::showEvent(event);
+    }
+};
+
+QString writeDocument(const QString &folder, const QString &name)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("filled document");
+    return path;
+}
+
+} // namespace
+
+class Form2Test : public QObject
+{
+    Q_OBJECT
+
+    Form2 &handOver(QSize logical, const QString &document)
+    {
+        form->setPicture(pagePicture(logical));
+        form->mWordFile = document;
+        form->show();
+        return *form;
+    }
+    const ViewportState &state() const { return form->viewport().state(); }
+
+    TestEnvironment environment;
+    std::unique_ptr<RecordingMessageBoxes> boxes;
+    std::unique_ptr<MainWindowStandIn> mainWindow;
+    std::unique_ptr<Form2> form;
+
+private slots:
+    void init()
+    {
+        boxes = std::make_unique<RecordingMessageBoxes>();
+        mainWindow = std::make_unique<MainWindowStandIn>();
+        form = std::make_unique<Form2>(mainWindow.get());
+    }
+    void cleanup()
+    {
+        form.reset();
+        mainWindow.reset();
+        boxes.reset();
+        Program::resetEnded();
+    }
+
+    void controlsStandWhereDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Picture2") << "Picture2" << QRect(8, 8, 622, 495) << "";
+        QTest::newRow("Zoom_Ori") << "Zoom_Ori" << QRect(688, 32, 49, 25) << "";
+        QTest::newRow("HScroll1") << "HScroll1" << QRect(8, 503, 622, 17) << "";
+        QTest::newRow("VScroll1") << "VScroll1" << QRect(630, 8, 17, 495) << "";
+        QTest::newRow("Frame1") << "Frame1" << QRect(8, 524, 640, 57) << "Zoom:";
+        QTest::newRow("PushButton1") << "PushButton1" << QRect(16, 20, 296, 27) << "Zoom In";
+        QTest::newRow("PushButton2") << "PushButton2" << QRect(320, 20, 304, 27) << "Zoom Out";
+        QTest::newRow("PushButton8") << "PushButton8" << QRect(8, 590, 312, 27) << "< Back";
+        QTest::newRow("PushButton6") << "PushButton6" << QRect(328, 590, 320, 27) << "Save Results To Word File";
+    }
+    void controlsStandWhereDesigned()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        auto *control = form->findChild<QWidget *>(name);
+        QVERIFY(control);
+        QCOMPARE(control->geometry(), geometry);
+        if (auto *button = qobject_cast<QPushButton *>(control)) {
+            QCOMPARE(button->text(), caption);
+            QCOMPARE(button->font().family(), QStringLiteral("Arial"));
+            QCOMPARE(button->font().pointSizeF(), 11.25);
+            QVERIFY(button->font().bold());
+            QCOMPARE(button->palette().color(QPalette::Button), QColor(Qt::white));
+        }
+        if (auto *frame = qobject_cast<QGroupBox *>(control))
+            QCOMPARE(frame->title(), caption);
+    }
+
+    void windowIsFixedCentredAndInDesignOrder()
+    {
+        QCOMPARE(form->minimumSize(), QSize(656, 626));
+        QCOMPARE(form->maximumSize(), QSize(656, 626));
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form->geometry().center(), form->screen()->availableGeometry().center());
+        QCOMPARE(form->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(form->font().pointSizeF(), 9.0);
+        QVERIFY(form->font().bold());
+        QVERIFY(form->Picture1->parentWidget() == form->Picture2);
+        // The holding box lies beyond the client area's right edge.
+        QVERIFY(form->Zoom_Ori->x() >= form->width());
+
+        // Tab visits the controls that take the focus in the designed order; the picture boxes and
+        // the frame take none.
+        const QList<QWidget *> designed = {form->HScroll1, form->VScroll1, form->PushButton1,
+                                           form->PushButton2, form->PushButton6, form->PushButton8};
+        QList<QWidget *> chain;
+        for (QWidget *widget = form->HScroll1; chain.size() < designed.size(); widget = widget->nextInFocusChain())
+            if (widget->focusPolicy() & Qt::TabFocus)
+                chain.append(widget);
+        QCOMPARE(chain, designed);
+    }
+
+    void loadingDressesTheWindowQuietly()
+    {
+        QCOMPARE(form->windowTitle(), AppInfo::ProductName);
+        QCOMPARE(form->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(form->Frame1->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(form->Picture2->backColor(), QColor(Qt::white));
+        QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
+        // The hand pointer's picture comes from HAND-M.CUR when it lies beside the program.
+        QCOMPARE(form->hasMouseIcon(), FileExists(AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR")));
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void pointerFollowsButtonsBackgroundAndFrame()
+    {
+        auto hover = [](QWidget *widget) { sendMouse(widget, QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton); };
+        for (QPushButton *button : {form->PushButton1, form->PushButton2, form->PushButton6, form->PushButton8}) {
+            form->setMousePointer(Window::Default);
+            hover(button);
+            QCOMPARE(form->MousePointer(), int(Window::Custom));
+        }
+        hover(form->Frame1);
+        QCOMPARE(form->MousePointer(), int(Window::Default));
+        form->setMousePointer(Window::Custom);
+        hover(form.get());
+        QCOMPARE(form->MousePointer(), int(Window::Default));
+        // The page, its frame and the bars leave the pointer alone.
+        form->setMousePointer(Window::Custom);
+        for (QWidget *widget : QList<QWidget *>{form->Picture1, form->Picture2, form->HScroll1, form->VScroll1})
+            hover(widget);
+        QCOMPARE(form->MousePointer(), int(Window::Custom));
+        // The hourglass stays while a generation runs.
+        form->setMousePointer(Window::Hourglass);
+        for (QWidget *widget : QList<QWidget *>{form->PushButton1, form->PushButton6, form->Frame1, form.get()})
+            hover(widget);
+        QCOMPARE(form->MousePointer(), int(Window::Hourglass));
+        // A repaint ends with the default pointer.
+        form->setMousePointer(Window::Custom);
+        handOver({700, 900}, QString());
+        QCOMPARE(form->MousePointer(), int(Window::Default));
+    }
+
+    void firstShowSetsUpOnceAndLaterActivationsChangeNothing()
+    {
+        handOver({812, 900}, QString());
+        QCOMPARE(state().mZoom, 1.0f);
+        QCOMPARE(state().mOriWidth, 812);
+        QCOMPARE(state().mOriHeight, 900);
+        QVERIFY(!form->Zoom_Ori->isVisible());
+        QCOMPARE(form->Zoom_Ori->picture().size(), QSize(812, 900));
+        QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
+
+        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+        form->HScroll1->setValue(7);
+        const QRect page = form->Picture1->geometry();
+        const int maximum = form->HScroll1->maximum();
+
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(form.get(), &activate);
+        form->hide();
+        form->show();
+        QCOMPARE(state().mZoom, 1.25f);
+        QCOMPARE(form->Picture1->geometry(), page);
+        QCOMPARE(form->HScroll1->value(), 7);
+        QCOMPARE(form->HScroll1->maximum(), maximum);
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void backDeletesTheDocumentBeforeTheMainWindowShows()
+    {
+        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix12345678.doc"));
+        mainWindow->watchedFile = document;
+        handOver({700, 900}, document);
+        QTest::mouseClick(form->PushButton8, Qt::LeftButton);
+        QCOMPARE(mainWindow->fileExistedWhenShown, QList<bool>{false});
+        QVERIFY(mainWindow->isVisible());
+        QVERIFY(!form->isVisible());
+        QVERIFY(!Program::hasEnded());
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void closingDeletesTheDocumentAndEndsTheProgram()
+    {
+        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix87654321.doc"));
+        mainWindow->show();
+        handOver({700, 900}, document);
+        QVERIFY(form->close());
+        QVERIFY(!FileExists(document));
+        QVERIFY(Program::hasEnded());
+        QVERIFY(!mainWindow->isVisible());
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    // Without a new set-up the second page would be zoomed from the first page's picture, with
+    // the first page's sizes and scroll ranges.
+    void theNextHandOverPreviewsTheNewPage()
+    {
+        handOver({812, 600}, QString());
+        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+        press(form->Picture1, {300, 300});
+        moveHeld(form->Picture1, {200, 200});
+        release(form->Picture1, {200, 200});
+        QTest::mouseClick(form->PushButton8, Qt::LeftButton);
+
+        handOver({500, 1000}, QString());
+        QCOMPARE(state().mZoom, 1.0f);
+        QCOMPARE(state().mOriWidth, 500);
+        QCOMPARE(state().mOriHeight, 1000);
+        QCOMPARE(form->Zoom_Ori->picture().size(), QSize(500, 1000));
+        QCOMPARE(form->Picture1->geometry(), QRect(0, 0, 500, 1000));
+        QVERIFY(!form->HScroll1->isEnabled());
+        QCOMPARE(form->VScroll1->maximum(), 50); // nearest(50.5)
+        QCOMPARE(state().mVStep, 10);
+
+        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+        QCOMPARE(form->Picture1->size(), QSize(625, 1250));
+        QCOMPARE(form->VScroll1->maximum(), 76); // nearest(75.5)
+        press(form->Picture1, {100, 900});
+        moveHeld(form->Picture1, {100, 500});
+        QCOMPARE(form->Picture1->pos(), QPoint(0, -400));
+        release(form->Picture1, {100, 500});
+        // 400 / 755 is 53 %, nearest(40.28) = 40: ten units a step.
+        QCOMPARE(form->VScroll1->value(), 40);
+        QCOMPARE(form->Picture1->pos(), QPoint(0, -400));
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+};
+
+QTEST_MAIN(Form2Test)
+#include "tst_form2.moc"

@@ -1,0 +1,315 @@
+// The preview's viewport as the user works it: zoom steps and their limits, the scroll ranges,
+// dragging and the bars following a drag, and how the page is painted.
+#include "PreviewTestSupport.h"
+#include "TestDoubles.h"
+#include "preview/Form2.h"
+#include "preview/PictureBox.h"
+#include "preview/Viewport.h"
+
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace PreviewTest;
+
+// The frame Picture2 is 622 x 495 outside and 618 x 491 inside its border; at zoom 1.0 the page box
+// is as large as the picture's logical size.
+class ViewportTest : public QObject
+{
+    Q_OBJECT
+
+    Form2 &preview(QSize logical, int dotsPerMeter = ScreenDotsPerMeter)
+    {
+        form = std::make_unique<Form2>(&mainWindow);
+        form->setPicture(pagePicture(logical, dotsPerMeter));
+        form->show();
+        return *form;
+    }
+    const ViewportState &state() const { return form->viewport().state(); }
+    QPoint pagePosition() const { return form->Picture1->pos(); }
+    // Waits until the painted page has been scaled in full, so that scalings can be counted.
+    bool settled() const
+    {
+        return QTest::qWaitFor([this] { return !form->Picture1->isFillingAhead(); }, 10000);
+    }
+    void zoom(int steps)
+    {
+        for (int step = 0; step < qAbs(steps); ++step)
+            QTest::mouseClick(steps > 0 ? form->PushButton1 : form->PushButton2, Qt::LeftButton);
+    }
+
+    TestEnvironment environment;
+    std::unique_ptr<RecordingMessageBoxes> boxes;
+    QWidget mainWindow;
+    std::unique_ptr<Form2> form;
+
+private slots:
+    void init() { boxes = std::make_unique<RecordingMessageBoxes>(); }
+    void cleanup()
+    {
+        form.reset();
+        boxes.reset();
+    }
+
+    void zoomStaysBetweenAQuarterAndFour()
+    {
+        preview({400, 300});
+        zoom(12);
+        QCOMPARE(state().mZoom, 4.0f);
+        QCOMPARE(form->Picture1->size(), QSize(1600, 1200));
+        QVERIFY(settled());
+        const int scalings = form->Picture1->scalings();
+        zoom(1); // 4.25 is refused: nothing changes and nothing is painted again
+        QVERIFY(settled());
+        QCOMPARE(state().mZoom, 4.0f);
+        QCOMPARE(form->Picture1->scalings(), scalings);
+
+        zoom(-15);
+        QCOMPARE(state().mZoom, 0.25f);
+        QCOMPARE(form->Picture1->size(), QSize(100, 75));
+        zoom(-1);
+        QCOMPARE(state().mZoom, 0.25f);
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void tooLargeAPageReturnsToZoomOneWithoutPainting_data()
+    {
+        QTest::addColumn<QSize>("logical");
+        QTest::newRow("11000 wide at 2.5") << QSize(4400, 40);
+        QTest::newRow("13800 high at 2.5") << QSize(40, 5520);
+    }
+    void tooLargeAPageReturnsToZoomOneWithoutPainting()
+    {
+        QFETCH(QSize, logical);
+        preview(logical);
+        zoom(5);
+        QCOMPARE(state().mZoom, 2.25f);
+        form->HScroll1->setValue(form->HScroll1->isEnabled() ? 3 : 0);
+        form->VScroll1->setValue(form->VScroll1->isEnabled() ? 3 : 0);
+        const QRect painted = form->Picture1->geometry();
+        QVERIFY(settled());
+        const int scalings = form->Picture1->scalings();
+
+        zoom(1);
+        QCOMPARE(state().mZoom, 1.0f);
+        QCOMPARE(state().mZoomWidth, logical.width());
+        QCOMPARE(state().mZoomHeight, logical.height());
+        // The last painted page stays where it was, and the bars are not touched.
+        QCOMPARE(form->Picture1->geometry(), painted);
+        QVERIFY(settled());
+        QCOMPARE(form->Picture1->scalings(), scalings);
+        QCOMPARE(boxes->shown.size(), 0);
+
+        zoom(1);
+        QCOMPARE(state().mZoom, 1.25f);
+        QCOMPARE(form->Picture1->size(), logical * 1.25);
+    }
+
+    void scrollRangeFollowsTheOverflow_data()
+    {
+        QTest::addColumn<int>("pageWidth");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("step");
+        QTest::newRow("overflow 100") << 722 << 100 << 1;
+        QTest::newRow("overflow 101") << 723 << 10 << 10;
+        QTest::newRow("overflow 105") << 727 << 10 << 10;
+        QTest::newRow("overflow 115") << 737 << 12 << 10;
+    }
+    void scrollRangeFollowsTheOverflow()
+    {
+        QFETCH(int, pageWidth);
+        QFETCH(int, maximum);
+        QFETCH(int, step);
+        preview({pageWidth, 300});
+        QVERIFY(form->HScroll1->isEnabled());
+        QCOMPARE(form->HScroll1->maximum(), maximum);
+        QCOMPARE(state().mHStep, step);
+        QVERIFY(!form->VScroll1->isEnabled());
+        QCOMPARE(state().mVStep, 0);
+    }
+
+    // Without new ranges after a zoom step, the bars would stop short of the enlarged page or run
+    // past the reduced one.
+    void everyRepaintBringsTheBarsInLine()
+    {
+        preview({812, 600});
+        QCOMPARE(form->HScroll1->maximum(), 19);
+        QCOMPARE(form->VScroll1->maximum(), 10);
+        press(form->Picture1, {400, 100});
+        moveHeld(form->Picture1, {305, 60});
+        release(form->Picture1, {305, 60});
+        QVERIFY(pagePosition() != QPoint(0, 0));
+
+        zoom(1); // 1015 x 750
+        QCOMPARE(pagePosition(), QPoint(0, 0));
+        QCOMPARE(form->HScroll1->value(), 0);
+        QCOMPARE(form->VScroll1->value(), 0);
+        QCOMPARE(form->HScroll1->maximum(), 39); // nearest(39.3)
+        QCOMPARE(form->VScroll1->maximum(), 26); // nearest(25.5)
+        QVERIFY(form->HScroll1->isEnabled() && form->VScroll1->isEnabled());
+
+        zoom(-2); // 609 x 450: inside the frame
+        QCOMPARE(pagePosition(), QPoint(0, 0));
+        QVERIFY(!form->HScroll1->isEnabled() && !form->VScroll1->isEnabled());
+        QCOMPARE(state().mHStep, 0);
+        QCOMPARE(state().mVStep, 0);
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void dragStopsAtTheFrameEdges()
+    {
+        preview({812, 600});
+        press(form->Picture1, {100, 100});
+        moveHeld(form->Picture1, {150, 130}); // right and down, past the top-left corner
+        QCOMPARE(pagePosition(), QPoint(0, 0));
+        moveHeld(form->Picture1, {-500, -500}); // far left and up
+        QCOMPARE(pagePosition(), QPoint(618 - 812, 491 - 600));
+        // Moving without a button held drags nothing.
+        sendMouse(form->Picture1, QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(pagePosition(), QPoint(618 - 812, 491 - 600));
+    }
+
+    void aNarrowPageSnapsBetweenTheFrameEdges()
+    {
+        preview({300, 600});
+        press(form->Picture1, {100, 100});
+        moveHeld(form->Picture1, {100, 90}); // purely vertical: right edge to the frame's right
+        QCOMPARE(pagePosition(), QPoint(618 - 300, -10));
+        // The box moved up by 10 with the pointer, so the pointer now stands 10 lower in it.
+        moveHeld(form->Picture1, {105, 100}); // left edge right of 0
+        QCOMPARE(pagePosition(), QPoint(0, -10));
+    }
+
+    void releaseMovesTheBarsToTheDraggedPlace()
+    {
+        preview({812, 600}); // overflow 190: maximum 19, step 10
+        press(form->Picture1, {400, 100});
+        moveHeld(form->Picture1, {305, 100});
+        QCOMPARE(pagePosition(), QPoint(-95, 0));
+        release(form->Picture1, {305, 100});
+        // 95 / 190 is 50 %, nearest(9.5) is 10, and ten steps of 10 put the page at -100.
+        QCOMPARE(form->HScroll1->value(), 10);
+        QCOMPARE(pagePosition(), QPoint(-100, 0));
+
+        // A click without moving still converts: -37 is 19 %, nearest(3.61) = 4, so -40.
+        press(form->Picture1, {400, 100});
+        moveHeld(form->Picture1, {463, 100});
+        QCOMPARE(pagePosition(), QPoint(-37, 0));
+        press(form->Picture1, {200, 100});
+        release(form->Picture1, {200, 100});
+        QCOMPARE(form->HScroll1->value(), 4);
+        QCOMPARE(pagePosition(), QPoint(-40, 0));
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    void releaseWithThePageAsWideAsTheFrameReportsOnceAndCarriesOn()
+    {
+        preview({622, 600});
+        press(form->Picture1, {50, 100});
+        moveHeld(form->Picture1, {50, 67});
+        QCOMPARE(pagePosition(), QPoint(0, -33));
+        release(form->Picture1, {50, 67});
+        QCOMPARE(boxes->reports().size(), 1);
+        QVERIFY(boxes->reports().constFirst().startsWith(
+            QStringLiteral("Division by zero\r\nin Tinselmark2021/08/31.Form2.Picture1_MouseUp at line 100\r\r")));
+        QCOMPARE(form->HScroll1->value(), 0);
+        // The vertical axis is converted after the report: 33 / 105 is 31 %, nearest(3.1) = 3.
+        QCOMPARE(form->VScroll1->value(), 3);
+        QCOMPARE(pagePosition(), QPoint(0, -30));
+    }
+
+    void percentSettersTakeOnlyZeroToHundred()
+    {
+        preview({812, 1000}); // vertical overflow 505: maximum nearest(50.5) = 50
+        QCOMPARE(form->VScroll1->maximum(), 50);
+        form->SetVScrollbarByPercent(*form->VScroll1, 101);
+        form->SetVScrollbarByPercent(*form->VScroll1, -1);
+        QCOMPARE(form->VScroll1->value(), 0);
+        form->SetVScrollbarByPercent(*form->VScroll1, 100);
+        QCOMPARE(form->VScroll1->value(), 50);
+        QCOMPARE(pagePosition(), QPoint(0, -500));
+        form->SetVScrollbarByPercent(*form->VScroll1, 0);
+        QCOMPARE(pagePosition(), QPoint(0, 0));
+
+        // Setting the value the bar already has leaves the page where a drag put it.
+        press(form->Picture1, {100, 100});
+        moveHeld(form->Picture1, {100, 63});
+        form->SetVScrollbarByPercent(*form->VScroll1, 0);
+        QCOMPARE(pagePosition(), QPoint(0, -37));
+    }
+
+    void aClickOnABarMovesThePageOneStep()
+    {
+        preview({812, 560}); // horizontal step 10, vertical step 1 (overflow 65)
+        form->HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(pagePosition(), QPoint(-10, 0));
+        form->HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(pagePosition(), QPoint(-20, 0));
+        form->VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(pagePosition(), QPoint(-20, -1));
+    }
+
+    // A page rendered at twice the screen's resolution is painted from its full resolution: at
+    // zoom 2.0 every source pixel is one screen pixel, so one-pixel lines stay crisp; smaller
+    // zooms average them smoothly instead of dropping every other one.
+    void theFullResolutionIsPaintedSmoothly()
+    {
+        form = std::make_unique<Form2>(&mainWindow);
+        form->setPicture(stripedPicture({400, 300}, DoubleDotsPerMeter));
+        form->show();
+        QCOMPARE(state().mOriWidth, 200);
+        auto row = [this] { return form->Picture1->grab().toImage(); };
+
+        const QImage atOne = row();
+        for (int x = 10; x < 60; ++x)
+            QVERIFY2(qAbs(qGray(atOne.pixel(1 + x, 50)) - 128) < 32, qPrintable(QString::number(x)));
+
+        zoom(4);
+        QCOMPARE(state().mZoom, 2.0f);
+        const QImage atTwo = row();
+        for (int x = 0; x < 100; ++x)
+            QCOMPARE(qGray(atTwo.pixel(1 + x, 50)), x % 2 ? 255 : 0);
+
+        zoom(-6);
+        QCOMPARE(state().mZoom, 0.5f);
+        const QImage atHalf = row();
+        for (int x = 10; x < 40; ++x)
+            QVERIFY(qAbs(qGray(atHalf.pixel(1 + x, 30)) - 128) < 32);
+    }
+
+    // Covering and uncovering the window or dragging the page shows the painted page again
+    // without scaling it; only a repaint at a new zoom scales.
+    void thePaintedPageIsKept()
+    {
+        preview({816, 1056}, DoubleDotsPerMeter);
+        zoom(8);
+        QCOMPARE(state().mZoom, 3.0f);
+        QVERIFY(settled());
+        const int scalings = form->Picture1->scalings();
+        QVERIFY(scalings > 0);
+        const QImage before = form->grab().toImage();
+
+        form->hide();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->repaint();
+        press(form->Picture1, {300, 300});
+        moveHeld(form->Picture1, {100, 100});
+        // Back to where the drag began; positions are relative to the box, which moved.
+        const QPointF start = QPointF(300, 300) - QPointF(pagePosition());
+        moveHeld(form->Picture1, start);
+        release(form->Picture1, start);
+        QCOMPARE(pagePosition(), QPoint(0, 0));
+        QCOMPARE(form->grab().toImage(), before);
+        QCOMPARE(form->Picture1->scalings(), scalings);
+
+        zoom(1);
+        QVERIFY(settled());
+        QVERIFY(form->Picture1->scalings() > scalings);
+    }
+};
+
+QTEST_MAIN(ViewportTest)
+#include "tst_viewport.moc"

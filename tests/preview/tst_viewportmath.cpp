@@ -1,0 +1,111 @@
+// The viewport's integer arithmetic: rounding, 16-bit limits, division, and the scroll ranges
+// derived from an overflow.
+#include "preview/Viewport.h"
+#include "preview/ViewportMath.h"
+#include "shell/RuntimeError.h"
+
+#include <QtTest>
+
+#include <functional>
+
+using namespace ViewportMath;
+
+namespace {
+
+// The description a computation fails with, or the empty text when it succeeds.
+QString failureOf(const std::function<void()> &computation)
+{
+    try {
+        computation();
+    } catch (const RuntimeError &error) {
+        return error.description();
+    }
+    return QString();
+}
+
+} // namespace
+
+class ViewportMathTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nearestRoundsTiesToEven_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("2.5") << 2.5 << 2;
+        QTest::newRow("3.5") << 3.5 << 4;
+        QTest::newRow("9.5") << 9.5 << 10;
+        QTest::newRow("10.5") << 10.5 << 10;
+        QTest::newRow("10.1") << 10.1 << 10;
+        QTest::newRow("11.5") << 11.5 << 12;
+        QTest::newRow("-2.5") << -2.5 << -2;
+        QTest::newRow("-97.9") << -97.9 << -98;
+    }
+    void nearestRoundsTiesToEven()
+    {
+        QFETCH(double, value);
+        QFETCH(int, expected);
+        QCOMPARE(nearestToInt32(value), expected);
+    }
+
+    void floorGoesTowardsMinusInfinity()
+    {
+        QCOMPARE(floorToInt32(1019.99), 1019);
+        QCOMPARE(floorToInt32(-0.5), -1);
+        QCOMPARE(floorToInt32(8800.0), 8800);
+    }
+
+    void sixteenBitResultsThatDoNotFitOverflow()
+    {
+        QCOMPARE(toInt16(32767), qint16(32767));
+        QCOMPARE(toInt16(-32768), qint16(-32768));
+        QCOMPARE(failureOf([] { toInt16(32768); }), QStringLiteral("Overflow"));
+        QCOMPARE(failureOf([] { toInt16(-32769); }), QStringLiteral("Overflow"));
+        QCOMPARE(multiply16(10, 3276), qint16(32760));
+        QCOMPARE(failureOf([] { multiply16(10, 3277); }), QStringLiteral("Overflow"));
+        // -(-32768) has no 16-bit result.
+        QCOMPARE(failureOf([] { negate16(-32768); }), QStringLiteral("Overflow"));
+        QCOMPARE(failureOf([] { nearestToInt16(32767.5); }), QStringLiteral("Overflow"));
+    }
+
+    void resultsWithoutAFiniteValueFail()
+    {
+        QCOMPARE(failureOf([] { divide(95, 0); }), QStringLiteral("Division by zero"));
+        QCOMPARE(failureOf([] { divide(0, 0); }), QStringLiteral("Division by zero"));
+        QCOMPARE(failureOf([] { nearestToInt32(std::nan("")); }), QStringLiteral("Overflow"));
+        QCOMPARE(failureOf([] { floorToInt32(3e9); }), QStringLiteral("Overflow"));
+        QCOMPARE(divide(95, 190), 0.5);
+    }
+
+    void scrollRangeFollowsTheOverflow_data()
+    {
+        QTest::addColumn<float>("overflow");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("step");
+        QTest::newRow("narrower") << -5.0f << false << 0 << 0;
+        QTest::newRow("as wide") << 0.0f << false << 0 << 0;
+        QTest::newRow("1") << 1.0f << true << 1 << 1;
+        QTest::newRow("100") << 100.0f << true << 100 << 1;
+        QTest::newRow("101: nearest(10.1)") << 101.0f << true << 10 << 10;
+        QTest::newRow("105: nearest(10.5)") << 105.0f << true << 10 << 10;
+        QTest::newRow("115: nearest(11.5)") << 115.0f << true << 12 << 10;
+        QTest::newRow("190") << 190.0f << true << 19 << 10;
+    }
+    void scrollRangeFollowsTheOverflow()
+    {
+        QFETCH(float, overflow);
+        QFETCH(bool, enabled);
+        QFETCH(int, maximum);
+        QFETCH(int, step);
+        const ScrollRange range = scrollRangeFor(overflow);
+        QCOMPARE(range.enabled, enabled);
+        QCOMPARE(range.step, step);
+        if (enabled)
+            QCOMPARE(range.maximum, maximum);
+    }
+};
+
+QTEST_GUILESS_MAIN(ViewportMathTest)
+#include "tst_viewportmath.moc"
