@@ -1,4 +1,6 @@
 #include "details/Form1.h"
+#include "generation/TempFolder.h"
+#include "office/OfficeEngine.h"
 #include "shell/Program.h"
 
 #include <QApplication>
@@ -7,6 +9,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(Program::appIcon());
+    registerOfficeEngine();
+    Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
 
     int status = 0;
     {

@@ -2,6 +2,7 @@
 
 #include "details/StoredDate.h"
 #include "generation/IsInstalled.h"
+#include "preview/Form2.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
 #include "shell/Browser.h"
@@ -139,6 +140,8 @@ void Form1::createControls()
         auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
         label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
         label->setGeometry(caption.rect);
+        // The design's widths fit its own renderer's lettering; a caption never loses letters here.
+        label->resize(qMax(caption.rect.width(), label->sizeHint().width()), caption.rect.height());
         label->setAttribute(Qt::WA_NoMousePropagation);
         setBackColor(label, Qt::white);
         Label2.insert(caption.index, label);
@@ -176,6 +179,7 @@ void Form1::createControls()
     connect(DateTimePicker2, &QDateTimeEdit::dateTimeChanged, this, &Form1::DateTimePicker2_Change);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
 
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -312,4 +316,11 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Program::EndProgram();
+}
+
+Form2 &Form1::form2()
+{
+    if (!mForm2)
+        mForm2 = std::make_unique<Form2>(this);
+    return *mForm2;
 }

@@ -6,12 +6,14 @@
 #include <QMap>
 
 #include <array>
+#include <memory>
 
 class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Form2;
 
 // The main window: the six party details in the frame "Party Data", and the commands "Start
 // Creating Template", "Clear/Reset Data" and "Load Sample/Example Data". Every edit of a field is
@@ -41,6 +43,15 @@ public:
     // The commands of the three buttons.
     void PushButton3_Click();
     void PushButton4_Click();
+    void PushButton6_Click();
+
+    // Renders the saved document's first page through the engine and writes it as "temp.bmp" in
+    // the temporary folder.
+    void SaveDocAsJPG(const QString &documentPath);
+
+    // The preview window, created (and loaded) on first use.
+    Form2 &form2();
+    bool hasForm2() const { return mForm2 != nullptr; }
 
     // True while a generation runs.
     bool mBusy = false;
@@ -68,5 +79,7 @@ private:
     void ApplySkinFile();
     void Text1_Change(int index);
     void storePicker(const QString &procedure, const QString &key, const QDateTime &value);
+
+    std::unique_ptr<Form2> mForm2;
 
 };

@@ -1,0 +1,137 @@
+// The generation pipeline of the main window: from the embedded template to a filled document in
+// the temporary folder and a picture of its first page, handed to the preview window.
+#include "details/Form1.h"
+#include "automation/CreateObject.h"
+#include "generation/ClipboardPicture.h"
+#include "generation/PlaceholderReplacement.h"
+#include "generation/TempFolder.h"
+#include "preview/Form2.h"
+#include "shell/Clock.h"
+#include "shell/FileUtils.h"
+#include "shell/Guard.h"
+#include "shell/RandomSource.h"
+#include "shell/RuntimeError.h"
+
+#include <QFile>
+
+namespace {
+
+const QString Window1 = QStringLiteral("Form1");
+const QString WordProgId = QStringLiteral("Word.Application");
+const QString TemplateName = QStringLiteral("template.dot");
+const QString PictureName = QStringLiteral("temp.bmp");
+
+QByteArray loadTemplateResource()
+{
+    QFile resource(QStringLiteral(":/CUSTOM/101"));
+    if (!resource.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("Resource with identifier '101' not found"));
+    return resource.readAll();
+}
+
+QImage loadPicture(const QString &path)
+{
+    if (!FileExists(path))
+        raise(StandardError::FileNotFound);
+    QImage picture;
+    if (!picture.load(path, "BMP"))
+        raise(StandardError::InvalidPicture);
+    return picture;
+}
+
+void savePicture(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        raise(StandardError::InvalidPicture);
+    if (!picture.save(path, "BMP"))
+        throw RuntimeError(describeFileFailure(path));
+}
+
+} // namespace
+
+void Form1::PushButton6_Click()
+{
+    Guard guard(Window1, QStringLiteral("PushButton6_Click"));
+    if (mBusy)
+        return;
+    mBusy = true;
+    guard.run(104, [&] { setMousePointer(Hourglass); });
+    QByteArray templateBytes;
+    guard.run(106, [&] { templateBytes = loadTemplateResource(); });
+    if (guard.test(108, [&] { return !FileExists(TempFolder::file(TemplateName)); }))
+        guard.run(108, [&] { WriteFileIfAbsent(templateBytes, TempFolder::file(TemplateName)); });
+
+    Object word;
+    Object document;
+    QString templatePath;
+    guard.run(110, [&] { word = CreateObject(WordProgId); });
+    guard.run(112, [&] { templatePath = TempFolder::file(TemplateName); });
+    guard.run(114, [&] {
+        document = word.object(QStringLiteral("Documents"))
+                       .call(QStringLiteral("Open"), {templatePath}, {{QStringLiteral("ReadOnly"), true}})
+                       .toObject();
+    });
+    ReplacePlaceholders(guard, document, *this);
+
+    // A fresh name: "plumix" and eight digits from 1 to 9, never one whose file exists.
+    QString documentPath;
+    do {
+        QString name;
+        guard.run(170, [&] { name = QStringLiteral("plumix"); });
+        for (int count = 0; count < 8; ++count) {
+            RandomSource &random = RandomSource::instance();
+            guard.run(174, [&] { random.randomize(Clock::instance().timer()); });
+            int digit = 0;
+            guard.run(176, [&] { digit = random.draw(9); });
+            guard.run(178, [&] { name += QString::number(digit); });
+        }
+        guard.run(182, [&] { documentPath = TempFolder::file(name + QStringLiteral(".doc")); });
+    } while (guard.test(184, [&] { return FileExists(documentPath); }));
+
+    guard.run(186, [&] { document.call(QStringLiteral("SaveAs"), {documentPath}); });
+    guard.run(188, [&] { word.set(QStringLiteral("DisplayAlerts"), false); });
+    guard.run(190, [&] { document.call(QStringLiteral("Close")); });
+    guard.run(192, [&] { word.call(QStringLiteral("Quit")); });
+    guard.run(194, [&] { document = Object(); });
+    guard.run(196, [&] { word = Object(); });
+    guard.run(198, [&] { DeleteFileQuietly(templatePath); });
+    guard.run(200, [&] { SaveDocAsJPG(documentPath); });
+    guard.run(202, [&] { form2().setPicture(loadPicture(TempFolder::file(PictureName))); });
+    guard.run(204, [&] { setMousePointer(Default); });
+    guard.run(206, [&] { form2().mWordFile = documentPath; });
+    guard.run(208, [&] { form2().show(); });
+    guard.run(210, [&] { hide(); });
+    guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });
+    mBusy = false;
+}
+
+void Form1::SaveDocAsJPG(const QString &documentPath)
+{
+    Guard guard(Window1, QStringLiteral("SaveDocAsJPG"));
+    // A picture file left by an earlier run must never be taken for this run's.
+    try {
+        DeleteFileQuietly(TempFolder::file(PictureName));
+    } catch (const RuntimeError &) {
+    }
+
+    Object word;
+    Object document;
+    guard.run(116, [&] { word = CreateObject(WordProgId); });
+    guard.run(118, [&] {
+        document = word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {documentPath}).toObject();
+    });
+    const bool copied = guard.run(120, [&] {
+        document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
+    });
+    guard.run(122, [&] {
+        // Without a fresh copy, whatever picture the clipboard held before is not this document's.
+        if (!copied)
+            throw RuntimeError(QStringLiteral("No picture of the document was made"));
+        savePicture(GetClipboardPicture(0), TempFolder::file(PictureName));
+    });
+    guard.run(124, [&] {
+        word.object(QStringLiteral("ActiveDocument"))
+            .call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
+    });
+    guard.run(126, [&] { word.call(QStringLiteral("Quit")); });
+}

@@ -1,0 +1,256 @@
+// "Start Creating Template" end to end against the scripted engine: the work files, the order of
+// the engine calls, re-entry, taken names, and every failure path ending in the preview.
+#include "ScriptedWordServer.h"
+#include "TestDoubles.h"
+#include "automation/CreateObject.h"
+#include "details/Form1.h"
+#include "preview/Form2.h"
+#include "preview/PictureBox.h"
+#include "shell/AppInfo.h"
+#include "shell/Program.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+const QRegularExpression DocumentName(QStringLiteral("^plumix[1-9]{8}\\.doc$"));
+
+QImage testPage()
+{
+    QImage page(400, 500, QImage::Format_RGB32);
+    page.fill(QColor(250, 245, 230));
+    page.setDotsPerMeterX(3780);
+    page.setDotsPerMeterY(3780);
+    return page;
+}
+
+QList<int> lines(const QStringList &reports, const QString &procedure)
+{
+    static const QRegularExpression at(QStringLiteral("\\.(\\w+) at line (\\d+)\\r\\r"));
+    QList<int> result;
+    for (const QString &report : reports) {
+        const auto match = at.match(report);
+        if (match.hasMatch() && match.captured(1) == procedure)
+            result.append(match.captured(2).toInt());
+    }
+    return result;
+}
+
+} // namespace
+
+class PipelineTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void runEndsInThePreviewWithOneNewDocument();
+    void secondClickDuringARunDoesNothing();
+    void existingTemplateFileIsUsedAndDeleted();
+    void takenDocumentNameIsNeverReused();
+    void engineThatCannotStartReportsEachStepAndStillPreviews();
+    void failedSnapshotNeverShowsAnOldPicture();
+
+private:
+    QStringList tempFiles() const
+    {
+        return QDir(mEnvironment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QScopedPointer<TestEnvironment> mEnvironment;
+    QScopedPointer<RecordingMessageBoxes> mBoxes;
+    QScopedPointer<FixedClock> mClock;
+    QScopedPointer<ScriptedRandom> mRandom;
+    QScopedPointer<ScriptedWordServer> mWord;
+};
+
+void PipelineTest::init()
+{
+    mEnvironment.reset(new TestEnvironment);
+    AppInfo::setProgramFolder(mEnvironment->root());
+    mBoxes.reset(new RecordingMessageBoxes);
+    mClock.reset(new FixedClock(QDateTime(QDate(2026, 12, 8), QTime(19, 30, 12))));
+    mRandom.reset(new ScriptedRandom({0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4}));
+    mWord.reset(new ScriptedWordServer);
+    mWord->registerAs(QStringLiteral("Word.Application"));
+    mWord->content.stories = {QStringLiteral("[GivenBy] invites you")};
+    mWord->content.shapes = {{QStringLiteral("[Date], at [Time]"), {}}, {QStringLiteral("[Address], [City], [State]"), {}}};
+    mWord->picture = testPage();
+    Program::resetEnded();
+}
+
+void PipelineTest::cleanup()
+{
+    mWord.reset();
+    AutomationServers::unregisterServer(QStringLiteral("Word.Application"));
+    mRandom.reset();
+    mClock.reset();
+    mBoxes.reset();
+    AppInfo::setProgramFolder(QString());
+    mEnvironment.reset();
+}
+
+void PipelineTest::runEndsInThePreviewWithOneNewDocument()
+{
+    Form1 form;
+    form.show();
+    form.PushButton4->click();
+    mWord->log.clear();
+    mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
+    form.PushButton6->click();
+
+    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(!form.mBusy);
+    QVERIFY(form.isHidden());
+    QCOMPARE(form.MousePointer(), 0);
+    QVERIFY(form.hasForm2());
+    Form2 &preview = form.form2();
+    QVERIFY(preview.isVisible());
+
+    const QStringList files = tempFiles();
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(DocumentName.match(files[0]).hasMatch(), qPrintable(files[0]));
+    const QString documentPath = mEnvironment->tempFolder() + "/" + files[0];
+    QCOMPARE(preview.mWordFile, documentPath);
+    QCOMPARE(preview.Zoom_Ori->picture().size(), testPage().size());
+
+    // One instance fills and saves, a second one pictures the saved document.
+    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    QCOMPARE(mWord->applicationsCreated, 2);
+    QCOMPARE(mWord->applicationsQuit, 2);
+    QCOMPARE(mWord->documents.size(), 2);
+    QCOMPARE(mWord->documents[0]->path, templatePath);
+    QVERIFY(mWord->documents[0]->readOnly);
+    QCOMPARE(mWord->documents[0]->savedAs, QStringList{documentPath});
+    QCOMPARE(mWord->documents[1]->path, documentPath);
+    QVERIFY(!mWord->documents[1]->readOnly);
+    QVERIFY(mWord->documents[1]->savedAs.isEmpty());
+    QCOMPARE(mWord->documents[0]->content.stories[0], QStringLiteral("Ilse and Bram Ketterly invites you"));
+    QCOMPARE(mWord->documents[0]->content.shapes[0].text, QStringLiteral("December 8, at 7:30 P.M."));
+
+    // Alerts go off only after the save; the snapshot closes without saving.
+    const qsizetype saved = mWord->log.indexOf("Document.SaveAs(" + documentPath + ")");
+    QVERIFY(saved > 0);
+    QCOMPARE(mWord->log.mid(saved, 4),
+             (QStringList{"Document.SaveAs(" + documentPath + ")", "Application.DisplayAlerts=False",
+                          "Document.Close()", "Application.Quit()"}));
+    QCOMPARE(mWord->log.mid(mWord->log.lastIndexOf("CreateObject")),
+             (QStringList{"CreateObject", "Application.Documents", "Documents.Open(" + documentPath + ")",
+                          "Document.Range()", "Range.CopyAsPicture()", "Application.ActiveDocument",
+                          "Document.Close(savechanges:=0%)", "Application.Quit()"}));
+    QVERIFY(!QGuiApplication::clipboard()->image().isNull()); // the clipboard keeps the page
+}
+
+void PipelineTest::secondClickDuringARunDoesNothing()
+{
+    Form1 form;
+    form.show();
+    mWord->applicationsCreated = 0;
+    // Queued now, delivered while the run yields before writing the template.
+    QMetaObject::invokeMethod(form.PushButton6, &QPushButton::click, Qt::QueuedConnection);
+    form.PushButton6->click();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(mWord->applicationsCreated, 2);
+    QCOMPARE(tempFiles().size(), 1);
+    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(!form.mBusy);
+}
+
+void PipelineTest::existingTemplateFileIsUsedAndDeleted()
+{
+    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    QFile existing(templatePath);
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("a template of the user's own");
+    existing.close();
+    // What the engine would open is read when it starts.
+    QByteArray opened;
+    AutomationServers::registerServer(QStringLiteral("Word.Application"), [&] {
+        QFile file(templatePath);
+        if (file.open(QIODevice::ReadOnly) && opened.isNull())
+            opened = file.readAll();
+        return CreateObject(ScriptedWordServer::ProgId);
+    });
+
+    Form1 form;
+    form.PushButton6->click();
+    QCOMPARE(opened, QByteArray("a template of the user's own"));
+    QCOMPARE(mWord->documents[0]->path, templatePath);
+    QVERIFY(!QFile::exists(templatePath));
+    QVERIFY(mBoxes->shown.isEmpty());
+}
+
+void PipelineTest::takenDocumentNameIsNeverReused()
+{
+    // The start-up's draw, then "plumix11111111", then fives.
+    mRandom->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
+    const QString taken = mEnvironment->tempFolder() + "/plumix11111111.doc";
+    QFile file(taken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("the user's earlier invitation");
+    file.close();
+
+    Form1 form;
+    form.PushButton6->click();
+    QCOMPARE(form.form2().mWordFile, mEnvironment->tempFolder() + "/plumix55555555.doc");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the user's earlier invitation"));
+    QCOMPARE(mRandom->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
+}
+
+void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
+{
+    mWord->failCreateObject(QStringLiteral("The office could not be started"));
+    Form1 form;
+    form.show();
+    mBoxes->shown.clear(); // the start-up check's advice is not under test here
+    Program::resetEnded();
+    form.PushButton6->click();
+
+    const QStringList reports = mBoxes->reports();
+    QCOMPARE(lines(reports, "PushButton6_Click"),
+             (QList<int>{110, 114, 118, 118, 118, 118, 154, 186, 188, 190, 192, 202}));
+    QCOMPARE(lines(reports, "SaveDocAsJPG"), (QList<int>{116, 118, 120, 122, 124, 126}));
+    // In step order: the snapshot's reports come between the pipeline's 192 and 202.
+    QVERIFY(reports[0].startsWith("The office could not be started\r\n"));
+    QVERIFY(reports[1].startsWith("Object variable or With block variable not set\r\n"));
+    QVERIFY(reports[11].contains("SaveDocAsJPG at line 116"));
+    QVERIFY(reports[17].contains("PushButton6_Click at line 202"));
+    // The preview then opens without a page: it has nothing to paint.
+    QCOMPARE(reports.size(), 19);
+    QVERIFY(reports[18].contains("Form2.RedrawImage"));
+
+    QVERIFY(!form.mBusy);
+    QVERIFY(form.isHidden());
+    QVERIFY(form.form2().isVisible());
+    QCOMPARE(form.MousePointer(), 0);
+    QCOMPARE(tempFiles(), QStringList()); // no template left, no document made, no picture
+}
+
+void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
+{
+    QImage old(64, 64, QImage::Format_RGB32);
+    old.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(old);
+    QVERIFY(old.save(mEnvironment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
+    mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
+
+    Form1 form;
+    form.PushButton6->click();
+    QCOMPARE(lines(mBoxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
+    QCOMPARE(lines(mBoxes->reports(), "PushButton6_Click"), QList<int>{202});
+    QVERIFY(form.form2().Zoom_Ori->picture().isNull() || form.form2().Zoom_Ori->picture().size() != old.size());
+    QVERIFY(form.form2().Picture1->picture().isNull());
+    QVERIFY(!QFile::exists(mEnvironment->tempFolder() + "/temp.bmp"));
+    QVERIFY(!form.mBusy);
+}
+
+QTEST_MAIN(PipelineTest)
+#include "tst_pipeline.moc"
