@@ -110,15 +110,15 @@ void Viewport::RedrawImage()
         guard.run(118, [&] { setBarValue(VScroll1, 0); });
         guard.run(120, [&] { HScroll1.setEnabled(Picture2.scaleWidth() < mZoomWidth); });
         guard.run(122, [&] { VScroll1.setEnabled(Picture2.scaleHeight() < mZoomHeight); });
-        // The ranges and steps follow the new size, measured as at set-up, so that the bars reach
-        // every part of the zoomed page and an enabled bar always moves it.
-        guard.run(124, [&] { InitScrollbars(); });
+        // On the same line: the ranges and steps follow the new size, measured as at set-up, so
+        // that the bars reach every part of the zoomed page and an enabled bar always moves it.
+        guard.run(122, [&] { InitScrollbars(); });
     } else {
-        guard.run(128, [&] { mZoom = 1.0f; });
-        guard.run(130, [&] { mOriWidth = nearestToInt32(Zoom_Ori.scaleWidth() - HoldingAllowance); });
-        guard.run(132, [&] { mOriHeight = nearestToInt32(Zoom_Ori.scaleHeight() - HoldingAllowance); });
-        guard.run(134, [&] { mZoomWidth = mOriWidth; });
-        guard.run(136, [&] { mZoomHeight = mOriHeight; });
+        guard.run(126, [&] { mZoom = 1.0f; });
+        guard.run(128, [&] { mOriWidth = nearestToInt32(Zoom_Ori.scaleWidth() - HoldingAllowance); });
+        guard.run(130, [&] { mOriHeight = nearestToInt32(Zoom_Ori.scaleHeight() - HoldingAllowance); });
+        guard.run(132, [&] { mZoomWidth = mOriWidth; });
+        guard.run(134, [&] { mZoomHeight = mOriHeight; });
     }
 }
 
