@@ -240,17 +240,6 @@ private slots:
         QCOMPARE(pagePosition(), QPoint(0, -37));
     }
 
-    void aClickOnABarMovesThePageOneStep()
-    {
-        preview({812, 560}); // horizontal step 10, vertical step 1 (overflow 65)
-        form->HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(pagePosition(), QPoint(-10, 0));
-        form->HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QCOMPARE(pagePosition(), QPoint(-20, 0));
-        form->VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(pagePosition(), QPoint(-20, -1));
-    }
-
     // A page rendered at twice the screen's resolution is painted from its full resolution: at
     // zoom 2.0 every source pixel is one screen pixel, so one-pixel lines stay crisp; smaller
     // zooms average them smoothly instead of dropping every other one.

@@ -1,6 +1,4 @@
-// The viewport's integer arithmetic: rounding, 16-bit limits, division, and the scroll ranges
-// derived from an overflow.
-#include "preview/Viewport.h"
+// The viewport's integer arithmetic: rounding, 16-bit limits and division.
 #include "preview/ViewportMath.h"
 #include "shell/RuntimeError.h"
 
@@ -76,34 +74,6 @@ private slots:
         QCOMPARE(failureOf([] { nearestToInt32(std::nan("")); }), QStringLiteral("Overflow"));
         QCOMPARE(failureOf([] { floorToInt32(3e9); }), QStringLiteral("Overflow"));
         QCOMPARE(divide(95, 190), 0.5);
-    }
-
-    void scrollRangeFollowsTheOverflow_data()
-    {
-        QTest::addColumn<float>("overflow");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<int>("maximum");
-        QTest::addColumn<int>("step");
-        QTest::newRow("narrower") << -5.0f << false << 0 << 0;
-        QTest::newRow("as wide") << 0.0f << false << 0 << 0;
-        QTest::newRow("1") << 1.0f << true << 1 << 1;
-        QTest::newRow("100") << 100.0f << true << 100 << 1;
-        QTest::newRow("101: nearest(10.1)") << 101.0f << true << 10 << 10;
-        QTest::newRow("105: nearest(10.5)") << 105.0f << true << 10 << 10;
-        QTest::newRow("115: nearest(11.5)") << 115.0f << true << 12 << 10;
-        QTest::newRow("190") << 190.0f << true << 19 << 10;
-    }
-    void scrollRangeFollowsTheOverflow()
-    {
-        QFETCH(float, overflow);
-        QFETCH(bool, enabled);
-        QFETCH(int, maximum);
-        QFETCH(int, step);
-        const ScrollRange range = scrollRangeFor(overflow);
-        QCOMPARE(range.enabled, enabled);
-        QCOMPARE(range.step, step);
-        if (enabled)
-            QCOMPARE(range.maximum, maximum);
     }
 };
 
