@@ -37,9 +37,15 @@ QString pipeSocket(const QString &pipeName)
     return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipeName);
 }
 
+// Running: it exists and is not a zombie waiting to be reaped.
 bool processAlive(qint64 pid)
 {
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype afterName = line.lastIndexOf(')');
+    return afterName >= 0 && line.mid(afterName + 2, 1) != "Z";
 }
 
 // Process ids of offices running on the given profile, read from their command lines.
@@ -112,7 +118,9 @@ OfficeProcess::OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QStr
     , mTempFolder(mSlot->createTempFolder(pipeName))
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), mTempFolder);
+    // The office's runtime takes its temporary folder from any of these.
+    for (const QString &name : {QStringLiteral("TMPDIR"), QStringLiteral("TMP"), QStringLiteral("TEMP")})
+        environment.insert(name, mTempFolder);
     environment.remove(QStringLiteral("SESSION_MANAGER"));
     mProcess.setProcessEnvironment(environment);
     mProcess.setProgram(OfficeBinary);
@@ -163,7 +171,9 @@ void OfficeProcess::startWatcher()
     static const QString script = QStringLiteral(
         "cat >/dev/null; "
         "for pid in $(cat \"$1/office.pid\" 2>/dev/null); do "
-        "  i=0; while kill -0 \"$pid\" 2>/dev/null; do "
+        "  i=0; "
+        // Gone, or a zombie nobody has reaped yet: either way it no longer uses the files.
+        "  while state=$(cut -d' ' -f3 /proc/$pid/stat 2>/dev/null) && [ -n \"$state\" ] && [ \"$state\" != Z ]; do "
         "    i=$((i+1)); if [ $i -gt 200 ]; then kill -9 \"$pid\"; break; fi; sleep 0.01; "
         "  done; "
         "done; "

@@ -151,6 +151,7 @@ void OfficeSession::configure()
     const Reference<css::beans::XPropertySet> misc(
         provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess", arguments),
         UNO_QUERY_THROW);
+    misc->setPropertyValue("UseLocking", Any(false));
     misc->setPropertyValue("UseDocumentOOoLockFile", Any(false));
     misc->setPropertyValue("UseDocumentSystemFileLocking", Any(false));
     Reference<css::util::XChangesBatch>(misc, UNO_QUERY_THROW)->commitChanges();
