@@ -1,0 +1,95 @@
+// The whole way through with the real office: sample data, "Start Creating Template", the preview
+// of the filled page, and the invitation saved through the Save dialog and read back.
+#include "../office/OfficeReadBack.h"
+#include "TestDoubles.h"
+#include "details/Form1.h"
+#include "office/OfficeEngine.h"
+#include "preview/Form2.h"
+#include "preview/PictureBox.h"
+#include "shell/AppInfo.h"
+#include "shell/Program.h"
+
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+class GenerationOfficeTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { registerOfficeEngine(); }
+    void cleanupTestCase() { shutdownOfficeEngine(); }
+    void sampleInvitationIsPreviewedSavedAndReadBack();
+};
+
+void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
+{
+    TestEnvironment environment;
+    AppInfo::setProgramFolder(environment.root());
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(19, 30, 12)));
+
+    Form1 form;
+    QVERIFY(!Program::hasEnded());
+    form.show();
+    form.PushButton4->click();
+    form.PushButton6->click();
+
+    QCOMPARE(boxes.texts(), QStringList());
+    QVERIFY(!form.mBusy);
+    QVERIFY(form.isHidden());
+    QVERIFY(form.form2().isVisible());
+
+    // Of the work files only the filled document is left.
+    const QStringList files = QDir(environment.tempFolder()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression("^plumix[1-9]{8}\\.doc$").match(files[0]).hasMatch(), qPrintable(files[0]));
+    const QString document = environment.tempFolder() + "/" + files[0];
+    QCOMPARE(form.form2().mWordFile, document);
+
+    // The preview holds a picture of the filled Letter page, rendered finer than the screen.
+    const QImage page = form.form2().Zoom_Ori->picture();
+    QVERIFY(!page.isNull());
+    QCOMPARE(qRound(page.width() * 3780.0 / page.dotsPerMeterX()), 816);
+    QVERIFY(page.width() >= 2 * 816);
+    int coloured = 0;
+    for (int y = 0; y < page.height(); y += 8)
+        for (int x = 0; x < page.width(); x += 8)
+            coloured += qGray(page.pixel(x, y)) < 200;
+    QVERIFY2(coloured > 500, "the page picture is blank");
+
+    // Saved through the dialog: a byte-for-byte copy.
+    const QString saved = environment.root() + "/Ketterly party.doc";
+    dialogs.names.enqueue(saved);
+    form.form2().PushButton6->click();
+    QCOMPARE(boxes.texts(), QStringList{"Done."});
+    QFile original(document);
+    QFile copy(saved);
+    QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
+
+    // Read back by a separate office: every value, no placeholder.
+    QString error;
+    const QList<TextRun> runs = OfficeReadBack(environment.root() + "/reader").read(saved, &error);
+    QVERIFY2(!runs.isEmpty(), qPrintable(error));
+    QString text;
+    for (const TextRun &run : runs)
+        text += run.text + QLatin1Char('\n');
+    for (const char *value : {"Ilse and Bram Ketterly", "417 Larkspur Avenue, North Vellmont, WA",
+                              "December 8, at 7:30 P.M."})
+        QVERIFY2(text.contains(QLatin1String(value)), value);
+    for (const char *placeholder : {"[GivenBy]", "[City]", "[Address]", "[State]", "[Date]", "[Time]"})
+        QVERIFY2(!text.contains(QLatin1String(placeholder), Qt::CaseInsensitive), placeholder);
+
+    // Going back removes the filled document; the saved copy stays.
+    form.form2().PushButton8->click();
+    QVERIFY(!QFile::exists(document));
+    QVERIFY(QFile::exists(saved));
+    QVERIFY(form.isVisible());
+    AppInfo::setProgramFolder(QString());
+}
+
+QTEST_MAIN(GenerationOfficeTest)
+#include "tst_generation_office.moc"
