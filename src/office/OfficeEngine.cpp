@@ -6,6 +6,7 @@
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
+#include <QCoreApplication>
 #include <QLibrary>
 
 namespace {
@@ -38,7 +39,9 @@ OfficeModule &loadModule()
 
 QString officeModulePath()
 {
-    return AppInfo::programFolder() + QStringLiteral("/mistlefold-office.so");
+    // Installed beside the executable, always: the program folder of the optional skin and
+    // pointer files may be pointed elsewhere.
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/mistlefold-office.so");
 }
 
 OfficeModule &officeModule()
