@@ -29,6 +29,10 @@ public:
     // How long an office may take to start, and how long one call into it may take before the
     // office is ended and the call fails.
     virtual void setTimeouts(std::chrono::milliseconds start, std::chrono::milliseconds call) = 0;
+
+    // The time spent waiting for the office's answers since the module was loaded: the engine's
+    // own work, without what the program does around it (benchmarks compare the two).
+    virtual std::chrono::nanoseconds officeTime() const = 0;
 };
 
 // The module's entry point: returns its one OfficeModule, which lives as long as the module.

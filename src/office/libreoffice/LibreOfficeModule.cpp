@@ -21,7 +21,7 @@ public:
         if (!mSession) {
             if (!mSlot)
                 mSlot = std::make_shared<ProfileSlot>();
-            mSession = std::make_shared<OfficeSession>(mSlot, mStartTimeout, mCallTimeout);
+            mSession = std::make_shared<OfficeSession>(mSlot, mStartTimeout, mCallTimeout, mOfficeTime);
         }
         return Object(std::make_shared<WordApplication>(mSession));
     }
@@ -47,7 +47,10 @@ public:
             mSession->setCallTimeout(call);
     }
 
+    std::chrono::nanoseconds officeTime() const override { return *mOfficeTime; }
+
 private:
+    std::shared_ptr<std::chrono::nanoseconds> mOfficeTime = std::make_shared<std::chrono::nanoseconds>(0);
     std::shared_ptr<const ProfileSlot> mSlot;
     std::shared_ptr<OfficeSession> mSession;
     std::chrono::milliseconds mStartTimeout{30000};

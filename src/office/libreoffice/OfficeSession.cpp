@@ -70,9 +70,10 @@ QString seconds(std::chrono::milliseconds duration)
 } // namespace
 
 OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
-                             std::chrono::milliseconds callTimeout)
+                             std::chrono::milliseconds callTimeout, std::shared_ptr<std::chrono::nanoseconds> officeTime)
     : mProcess(std::move(slot), newPipeName())
     , mWatchdog([this] { ::kill(pid_t(mProcess.pid()), SIGKILL); })
+    , mOfficeTime(std::move(officeTime))
 {
     // Writing to the pipe of an office that has just died must fail the call, not end the
     // program.
@@ -190,14 +191,18 @@ QString OfficeSession::failure(const QString &what, const css::uno::Exception &e
 OfficeSession::CallScope::CallScope(OfficeSession &session)
     : session(session)
 {
-    if (session.mCallDepth++ == 0)
+    if (session.mCallDepth++ == 0) {
+        start = std::chrono::steady_clock::now();
         session.mWatchdog.arm();
+    }
 }
 
 OfficeSession::CallScope::~CallScope()
 {
-    if (--session.mCallDepth == 0)
+    if (--session.mCallDepth == 0) {
         session.mWatchdog.disarm();
+        *session.mOfficeTime += std::chrono::steady_clock::now() - start;
+    }
 }
 
 QString OfficeSession::temporaryPath(const QString &suffix)
@@ -207,13 +212,14 @@ QString OfficeSession::temporaryPath(const QString &suffix)
 
 void OfficeSession::shutdown()
 {
+    bool terminating = false;
     if (isAlive()) {
         mWatchdog.setTimeout(std::chrono::milliseconds(5000));
         CallScope scope(*this);
         try {
-            mDesktop->terminate();
+            terminating = mDesktop->terminate();
         } catch (const css::uno::Exception &) {
-            // The office may drop the connection while it ends.
+            terminating = true; // the office may drop the connection while it ends
         }
     }
     mEnded = true;
@@ -225,5 +231,6 @@ void OfficeSession::shutdown()
     mDesktop.clear();
     mContext.clear();
     mBridge.clear();
-    mProcess.finish(3000);
+    // An office that refused to end is not waited for.
+    mProcess.finish(terminating ? 3000 : 0);
 }

@@ -24,8 +24,9 @@ class OfficeSession
 public:
     // Starts an office on the profile and connects to it; throws RuntimeError with a description
     // when it does not start within startTimeout.
+    // officeTime accumulates the time spent in calls into the office.
     OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
-                  std::chrono::milliseconds callTimeout);
+                  std::chrono::milliseconds callTimeout, std::shared_ptr<std::chrono::nanoseconds> officeTime);
     ~OfficeSession();
 
     OfficeSession(const OfficeSession &) = delete;
@@ -67,6 +68,7 @@ private:
         explicit CallScope(OfficeSession &session);
         ~CallScope();
         OfficeSession &session;
+        std::chrono::steady_clock::time_point start;
     };
 
     void connect(std::chrono::milliseconds startTimeout);
@@ -81,5 +83,6 @@ private:
     Reference<css::frame::XDesktop2> mDesktop;
     bool mEnded = false;
     int mCallDepth = 0;
+    std::shared_ptr<std::chrono::nanoseconds> mOfficeTime;
     int mTemporaryFiles = 0;
 };

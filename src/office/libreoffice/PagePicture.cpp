@@ -52,8 +52,11 @@ void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang:
         // The export comes out one pixel larger on each side than asked for.
         const sal_Int32 width = qMax(1, pixels(page.width()) - 1);
         const sal_Int32 height = qMax(1, pixels(page.height()) - 1);
+        // Light compression: the file lives only until it is read back, and a fast one saves
+        // more time in writing and reading than it costs in bytes.
         Sequence<css::beans::PropertyValue> filterData = properties(
-            {property("PixelWidth", Any(width)), property("PixelHeight", Any(height))});
+            {property("PixelWidth", Any(width)), property("PixelHeight", Any(height)),
+             property("Compression", Any(sal_Int32(1)))});
         const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
         storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_png_Export"))),
                                                         property("FilterData", Any(filterData)),

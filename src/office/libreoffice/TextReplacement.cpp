@@ -48,6 +48,10 @@ void collectParagraphs(const Reference<css::text::XText> &text, QList<Reference<
 // Occurrences in a word-processor text: paragraph by paragraph, each counted from its start.
 QList<Occurrence> writerOccurrences(const Reference<css::text::XText> &text, const TextMatcher &matcher)
 {
+    // The whole text in one read first (tables' cells included): most finds have nothing to do,
+    // and walking the paragraphs costs a round trip to the office for each.
+    if (matcher.matches(toQString(text->getString())).isEmpty())
+        return {};
     QList<Reference<css::text::XTextRange>> paragraphs;
     collectParagraphs(text, paragraphs);
     QList<Occurrence> result;

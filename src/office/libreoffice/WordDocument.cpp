@@ -164,7 +164,9 @@ Object WordDocument::range(const Reference<css::text::XText> &text, TextKind kin
 // Footnotes, endnotes and comments are not offered.
 QList<Variant> WordDocument::storyRanges() const
 {
-    return session().call(QStringLiteral("list the document's stories"), [&] {
+    if (mStories)
+        return *mStories;
+    mStories = session().call(QStringLiteral("list the document's stories"), [&] {
         QList<Variant> items;
         const Reference<css::text::XText> body = Reference<css::text::XTextDocument>(mModel, UNO_QUERY_THROW)->getText();
         items.append(Object(std::make_shared<WordRange>(sharedSession(), mModel, body, TextKind::Writer, true)));
@@ -196,6 +198,7 @@ QList<Variant> WordDocument::storyRanges() const
         }
         return items;
     });
+    return *mStories;
 }
 
 QList<Variant> WordDocument::shapes() const
@@ -224,26 +227,27 @@ Variant WordShape::get(const QString &member)
 {
     if (!isMember(member, u"TextFrame"))
         unsupported();
-    session().ensureAlive();
-    return Object(std::make_shared<WordTextFrame>(sharedSession(), mModel, mShape));
+    if (!mText) {
+        mText = std::make_shared<ShapeText>(session().call(QStringLiteral("read a shape's text"), [&] {
+            return textOfShape(mShape);
+        }));
+    }
+    return Object(std::make_shared<WordTextFrame>(sharedSession(), mModel, mText));
 }
 
 Variant WordTextFrame::get(const QString &member)
 {
     if (isMember(member, u"HasText")) {
         return session().call(QStringLiteral("read a shape's text"), [&] {
-            const ShapeText shapeText = textOfShape(mShape);
-            const bool hasText = shapeText.text.is() && !shapeText.text->getString().isEmpty();
+            const bool hasText = mText->text.is() && !mText->text->getString().isEmpty();
             return Variant(qint32(hasText ? -1 : 0));
         });
     }
     if (isMember(member, u"TextRange")) {
-        const ShapeText shapeText = session().call(QStringLiteral("read a shape's text"), [&] {
-            return textOfShape(mShape);
-        });
-        if (!shapeText.text.is())
+        session().ensureAlive();
+        if (!mText->text.is())
             throw RuntimeError(QStringLiteral("This shape cannot hold text."));
-        return Object(std::make_shared<WordRange>(sharedSession(), mModel, shapeText.text, shapeText.kind, false));
+        return Object(std::make_shared<WordRange>(sharedSession(), mModel, mText->text, mText->kind, false));
     }
     unsupported();
 }

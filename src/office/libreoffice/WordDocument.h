@@ -5,6 +5,8 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/text/XText.hpp>
 
+#include <optional>
+
 class WordApplication;
 
 // How a text's characters are reached: a text of the word processor (body, header, footer,
@@ -41,6 +43,8 @@ private:
 
     std::weak_ptr<WordApplication> mApplication;
     Reference<css::lang::XComponent> mModel;
+    // Finding and replacing changes no story's existence, so they are looked up once.
+    mutable std::optional<QList<Variant>> mStories;
 };
 
 // An enumerable collection (StoryRanges, Shapes): For Each only.
@@ -55,6 +59,14 @@ private:
     QList<Variant> mItems;
 };
 
+// The text a shape holds, and how its characters are reached; no text when it cannot hold any.
+struct ShapeText
+{
+    Reference<css::text::XText> text;
+    TextKind kind = TextKind::Shape;
+};
+ShapeText textOfShape(const Reference<css::uno::XInterface> &shape);
+
 // A shape of the document: TextFrame (get).
 class WordShape : public OfficeObject
 {
@@ -67,6 +79,7 @@ public:
 private:
     Reference<css::lang::XComponent> mModel;
     Reference<css::uno::XInterface> mShape;
+    std::shared_ptr<ShapeText> mText; // looked up once, for every text frame asked for
 };
 
 // A shape's text frame: HasText (get: -1 when the shape holds text, else 0), TextRange (get: the
@@ -75,19 +88,11 @@ class WordTextFrame : public OfficeObject
 {
 public:
     WordTextFrame(std::shared_ptr<OfficeSession> session, Reference<css::lang::XComponent> model,
-                  Reference<css::uno::XInterface> shape)
-        : OfficeObject(std::move(session)), mModel(std::move(model)), mShape(std::move(shape)) {}
+                  std::shared_ptr<ShapeText> text)
+        : OfficeObject(std::move(session)), mModel(std::move(model)), mText(std::move(text)) {}
     Variant get(const QString &member) override;
 
 private:
     Reference<css::lang::XComponent> mModel;
-    Reference<css::uno::XInterface> mShape;
+    std::shared_ptr<ShapeText> mText;
 };
-
-// The text a shape holds, and how its characters are reached; no text when it cannot hold any.
-struct ShapeText
-{
-    Reference<css::text::XText> text;
-    TextKind kind = TextKind::Shape;
-};
-ShapeText textOfShape(const Reference<css::uno::XInterface> &shape);
