@@ -1,0 +1,490 @@
+#include "OfficeReadBack.h"
+#include "ScriptedWordParty.h"
+#include "TestDoubles.h"
+
+#include "automation/CreateObject.h"
+#include "generation/PlaceholderReplacement.h"
+#include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
+#include "shell/Guard.h"
+#include "shell/RuntimeError.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLockFile>
+#include <QProcess>
+#include <QTest>
+#include <QUrl>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QStringList Placeholders{"[GivenBy]", "[City]", "[Address]", "[State]", "[Date]", "[Time]"};
+// Where the fixture's objects are in z-order: its two text frames, then its drawing shapes.
+const QString DateFrame = QStringLiteral("object0");
+const QString AddressFrame = QStringLiteral("object1");
+const QString WhenShape = QStringLiteral("object2");
+const QString HostShape = QStringLiteral("object3");
+
+// Running (not a zombie waiting to be reaped).
+bool processRunning(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+bool waitUntilGone(qint64 pid, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (processRunning(pid)) {
+        if (timer.elapsed() > ms)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QByteArray commandLine(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Our office pipes' sockets in /tmp, for the given program process.
+QStringList pipeSockets(qint64 programPid)
+{
+    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_%1_mistlefold-%2-*").arg(getuid()).arg(programPid)},
+                                                 QDir::System | QDir::Files | QDir::Hidden);
+}
+
+QList<Variant> executeArguments(const QString &find, const QString &replacement, qint16 replace)
+{
+    QList<Variant> arguments{find};
+    for (int i = 0; i < 8; ++i)
+        arguments.append(Variant::missing());
+    arguments << replacement << replace;
+    return arguments;
+}
+
+} // namespace
+
+// The "Word.Application" server against the real office: documents in and out, find and
+// replace in every story and shape, the page picture, and the office process's lifetime.
+class OfficeEngineTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> environment;
+    std::unique_ptr<RecordingMessageBoxes> boxes;
+    QString fixture; // the placeholder document as Word 97-2003
+
+    QString work(const QString &name) const { return environment->tempFolder() + QLatin1Char('/') + name; }
+    QString officeFolder() const { return environment->root() + QStringLiteral("/cache/mistlefold/office"); }
+
+    static Object open(const Object &word, const QString &path, bool readOnly)
+    {
+        QList<NamedArgument> named;
+        if (readOnly)
+            named.append({QStringLiteral("ReadOnly"), true});
+        return word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {path}, named).toObject();
+    }
+
+    // Copies the fixture to the template's name and fills it as the pipeline does.
+    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name)
+    {
+        const QString templatePath = work(name + QStringLiteral(".dot"));
+        QFile::remove(templatePath);
+        QFile::copy(fixture, templatePath);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, templatePath, true);
+        Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+        ReplacePlaceholders(guard, document, details);
+        const QString filled = work(name + QStringLiteral(".doc"));
+        document.call(QStringLiteral("SaveAs"), {filled});
+        word.set(QStringLiteral("DisplayAlerts"), false);
+        document.call(QStringLiteral("Close"));
+        word.call(QStringLiteral("Quit"));
+        QFile::remove(templatePath);
+        QString error;
+        const QList<TextRun> runs = OfficeReadBack(environment->root() + QStringLiteral("/reader")).read(filled, &error);
+        if (runs.isEmpty())
+            qWarning() << "read-back failed:" << error;
+        return runs;
+    }
+
+    static void verifyNoPlaceholders(const QList<TextRun> &runs)
+    {
+        for (const QString &container : {QStringLiteral("body"), QStringLiteral("header"), DateFrame, AddressFrame, WhenShape, HostShape})
+            for (const QString &placeholder : Placeholders)
+                QVERIFY2(!textIn(runs, container).contains(placeholder, Qt::CaseInsensitive),
+                         qPrintable(container + QStringLiteral(": ") + textIn(runs, container)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        environment = std::make_unique<TestEnvironment>();
+        boxes = std::make_unique<RecordingMessageBoxes>();
+        registerOfficeEngine();
+        try {
+            officeModule();
+        } catch (const RuntimeError &error) {
+            QFAIL(qPrintable(QStringLiteral("the office module is missing: ") + error.description()));
+        }
+        // The test document comes from its flat-XML source, saved by the engine as Word 97-2003.
+        fixture = work(QStringLiteral("fixture.doc"));
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object source = open(word, QStringLiteral(FIXTURE_SOURCE), true);
+        source.call(QStringLiteral("SaveAs"), {fixture});
+        source.call(QStringLiteral("Close"));
+        word.call(QStringLiteral("Quit"));
+        QVERIFY(QFile::exists(fixture));
+    }
+
+    void cleanupTestCase()
+    {
+        const qint64 office = officeModule().processId();
+        shutdownOfficeEngine();
+        QVERIFY(!processRunning(office));
+        QCOMPARE(officeModule().processId(), 0);
+        // Nothing of the office is left in the temporary folders or beside its profiles.
+        QCOMPARE(pipeSockets(getpid()), QStringList());
+        QCOMPARE(QDir(officeFolder()).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs), QStringList());
+        QCOMPARE(QDir(environment->tempFolder()).entryList({QStringLiteral(".~lock*"), QStringLiteral("lu*.tmp")},
+                                                         QDir::Files | QDir::Dirs | QDir::Hidden),
+                 QStringList());
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void savesWord97EvenFromATemplateAndLeavesNoLockFiles()
+    {
+        const QString templatePath = work(QStringLiteral("copy.dot"));
+        QFile::copy(fixture, templatePath);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        // Opened for writing, as the picture step opens the saved document.
+        const Object document = open(word, templatePath, false);
+        QCOMPARE(QDir(environment->tempFolder()).entryList({QStringLiteral(".~lock*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        const QString saved = work(QStringLiteral("copy.doc"));
+        document.call(QStringLiteral("SaveAs"), {saved});
+        document.call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1")); // an OLE compound file
+        QVERIFY(open(word, saved, true).object(QStringLiteral("StoryRanges")).enumerate().size() >= 1);
+        word.call(QStringLiteral("Quit"));
+        QFile::remove(templatePath);
+        QFile::remove(saved);
+    }
+
+    void offersStoriesAndEveryShape()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        // The main text, the first text box and the page header.
+        QCOMPARE(document.object(QStringLiteral("StoryRanges")).enumerate().size(), 3);
+        QList<qint32> hasText;
+        for (const Variant &shape : document.object(QStringLiteral("Shapes")).enumerate())
+            hasText.append(shape.toObject().object(QStringLiteral("TextFrame")).get(QStringLiteral("HasText")).toLong());
+        // Two text frames, two drawing shapes with text, one without: each once.
+        QCOMPARE(hasText, (QList<qint32>{-1, -1, -1, -1, 0}));
+        word.call(QStringLiteral("Quit"));
+    }
+
+    void fillsEveryPlaceholderKeepingItsFormatting()
+    {
+        const QList<TextRun> runs = fillAndReadBack(ScriptedPartyDetails(), QStringLiteral("filled"));
+        QVERIFY(!runs.isEmpty());
+        verifyNoPlaceholders(runs);
+        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by The Hollies")));
+        QVERIFY(textIn(runs, "body").contains(QStringLiteral("Where\n12 Evergreen Terrace in Oregon")));
+        // Lower-case placeholders in a story are filled by the story pass.
+        QVERIFY(textIn(runs, "body").contains(
+            QStringLiteral("Written small: The Hollies, Springfield, 12 Evergreen Terrace, Oregon.")));
+        QCOMPARE(textIn(runs, DateFrame), QStringLiteral("December 24, at 7:05 P.M."));
+        QCOMPARE(textIn(runs, AddressFrame), QStringLiteral("12 Evergreen Terrace, Springfield, Oregon"));
+        // Both placeholders of one paragraph of a shape.
+        QCOMPARE(textIn(runs, WhenShape), QStringLiteral("December 24, at 7:05 P.M."));
+        QCOMPARE(textIn(runs, HostShape), QStringLiteral("The Hollies invites you to 12 Evergreen Terrace, Springfield, Oregon"));
+
+        const struct { QString container; const char *text; bool bold; const char *color; } formats[] = {
+            {QStringLiteral("body"), "The Hollies", true, ""},
+            {QStringLiteral("body"), "Springfield", false, "#c00000"},
+            {DateFrame, "December 24", true, ""},
+            {DateFrame, "7:05 P.M.", false, "#c00000"},
+            {WhenShape, "December 24, at 7:05 P.M.", false, "#c00000"},
+            {HostShape, "The Hollies", true, ""},
+        };
+        for (const auto &expected : formats) {
+            const TextRun *run = runWith(runs, expected.container, expected.text);
+            QVERIFY2(run, expected.text);
+            QCOMPARE(run->bold, expected.bold);
+            if (*expected.color)
+                QCOMPARE(run->color, QString::fromLatin1(expected.color));
+        }
+    }
+
+    void valuesHoldingPlaceholdersAndEmptyValues()
+    {
+        ScriptedPartyDetails details;
+        details.texts = {QStringLiteral("[City]"), QStringLiteral("Springfield"), QString(), QStringLiteral("Oregon")};
+        const QList<TextRun> runs = fillAndReadBack(details, QStringLiteral("special"));
+        QVERIFY(!runs.isEmpty());
+        verifyNoPlaceholders(runs);
+        QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by Springfield")));
+        QCOMPARE(textIn(runs, AddressFrame), QStringLiteral(", Springfield, Oregon"));
+        QCOMPARE(textIn(runs, HostShape), QStringLiteral("Springfield invites you to , Springfield, Oregon"));
+    }
+
+    void findWorksInsideItsRangeOnly()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        const QList<Variant> stories = document.object(QStringLiteral("StoryRanges")).enumerate();
+        const Object body = stories.at(0).toObject().object(QStringLiteral("Find"));
+        const Object header = stories.at(2).toObject().object(QStringLiteral("Find"));
+        const auto found = [](const Object &find, const QString &text) {
+            return find.call(QStringLiteral("Execute"), {text}).toBool();
+        };
+        QVERIFY(header.call(QStringLiteral("Execute"), executeArguments("[GivenBy]", "Header only", 2)).toBool());
+        QVERIFY(!found(header, QStringLiteral("[GivenBy]")));
+        QVERIFY(found(body, QStringLiteral("[GivenBy]")));
+        // Match case, then wildcards, on the main text.
+        body.set(QStringLiteral("MatchCase"), true);
+        QVERIFY(found(body, QStringLiteral("[givenby]")));
+        QVERIFY(!found(body, QStringLiteral("[GIVENBY]")));
+        body.set(QStringLiteral("MatchCase"), false);
+        body.set(QStringLiteral("MatchWildcards"), true);
+        body.set(QStringLiteral("Text"), QStringLiteral("\\[[a-z]@\\]"));
+        body.object(QStringLiteral("Replacement")).set(QStringLiteral("Text"), QStringLiteral("x"));
+        QVERIFY(body.call(QStringLiteral("Execute"), {}, {{QStringLiteral("Replace"), qint16(2)}}).toBool());
+        body.set(QStringLiteral("MatchWildcards"), false);
+        body.set(QStringLiteral("MatchCase"), true);
+        QVERIFY(!found(body, QStringLiteral("[city]")));
+        QVERIFY(found(body, QStringLiteral("[City]")));
+        // Tables' cells belong to the text around them.
+        QVERIFY(found(body, QStringLiteral("Where")));
+        // The text frames are stories of their own.
+        const Object frame = stories.at(1).toObject().object(QStringLiteral("Find"));
+        QVERIFY(found(frame, QStringLiteral("[Time]")));
+        word.call(QStringLiteral("Quit"));
+    }
+
+    void copiesTheFirstPageAsAPicture()
+    {
+        QGuiApplication::clipboard()->clear();
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, false);
+        document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
+        word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
+        word.call(QStringLiteral("Quit"));
+        const QImage picture = QGuiApplication::clipboard()->image();
+        // A Letter page at 192 dots per inch, which the image says of itself.
+        QCOMPARE(picture.size(), QSize(1632, 2112));
+        QCOMPARE(picture.dotsPerMeterX(), 7559);
+        QCOMPARE(picture.dotsPerMeterY(), 7559);
+        QCOMPARE(qRound(picture.width() * 3780.0 / picture.dotsPerMeterX()), 816);
+        int coloured = 0;
+        for (int y = 0; y < picture.height(); y += 4)
+            for (int x = 0; x < picture.width(); x += 4)
+                coloured += qRed(picture.pixel(x, y)) > 150 && qGreen(picture.pixel(x, y)) < 60;
+        QVERIFY2(coloured > 20, "the red placeholders are drawn");
+    }
+
+    void unknownMembersAndClosedDocumentsFailWithDescriptions()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, word.get(QStringLiteral("Visible")));
+        try {
+            word.get(QStringLiteral("Visible"));
+        } catch (const RuntimeError &error) {
+            QCOMPARE(error.description(), QStringLiteral("Object doesn't support this property or method"));
+        }
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, word.object(QStringLiteral("ActiveDocument")));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, open(word, work(QStringLiteral("missing.doc")), true));
+        const Object document = open(word, fixture, true);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, document.call(QStringLiteral("SaveAs"), {QStringLiteral("/proc/no/such/folder/x.doc")}));
+        document.call(QStringLiteral("Close"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, document.object(QStringLiteral("StoryRanges")));
+        word.call(QStringLiteral("Quit"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, word.object(QStringLiteral("Documents")));
+    }
+
+    void aSecondInstanceIsWarmAndQuitClosesOnlyItsOwn()
+    {
+        const Object first = CreateObject(QStringLiteral("Word.Application"));
+        const qint64 office = officeModule().processId();
+        QElapsedTimer timer;
+        timer.start();
+        const Object second = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY2(timer.elapsed() < 200, "the running office is reused");
+        QCOMPARE(officeModule().processId(), office);
+        const Object mine = open(first, fixture, true);
+        const Object theirs = open(second, fixture, true);
+        first.call(QStringLiteral("Quit"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, mine.object(QStringLiteral("Shapes")));
+        QCOMPARE(second.object(QStringLiteral("ActiveDocument")).object(QStringLiteral("Shapes")).enumerate().size(), 5);
+        QCOMPARE(theirs.object(QStringLiteral("StoryRanges")).enumerate().size(), 3);
+        second.call(QStringLiteral("Quit"));
+    }
+
+    void aKilledOfficeFailsTheNextCallAndIsStartedAfresh()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        const qint64 office = officeModule().processId();
+        ::kill(pid_t(office), SIGKILL);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            document.object(QStringLiteral("StoryRanges"));
+            QFAIL("a call into a killed office succeeded");
+        } catch (const RuntimeError &error) {
+            QVERIFY(error.description().contains(QStringLiteral("document engine")));
+        }
+        QVERIFY(timer.elapsed() < 1000);
+        const Object fresh = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(officeModule().processId() != office);
+        QCOMPARE(open(fresh, fixture, true).object(QStringLiteral("StoryRanges")).enumerate().size(), 3);
+        fresh.call(QStringLiteral("Quit"));
+        // The killed office's pipe socket and temporary folder are gone.
+        QCOMPARE(pipeSockets(getpid()).size(), 1);
+        QCOMPARE(QDir(officeFolder()).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs).size(), 1);
+    }
+
+    void anOfficeThatDoesNotAnswerIsEnded()
+    {
+        officeModule().setTimeouts(30s, 1500ms);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        const qint64 office = officeModule().processId();
+        ::kill(pid_t(office), SIGSTOP);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            document.object(QStringLiteral("StoryRanges"));
+            QFAIL("a call into a stopped office succeeded");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("did not answer")), qPrintable(error.description()));
+        }
+        QVERIFY(timer.elapsed() >= 1400 && timer.elapsed() < 5000);
+        QVERIFY(waitUntilGone(office, 2000));
+        officeModule().setTimeouts(30s, 60s);
+        const Object fresh = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(officeModule().processId() != office);
+        fresh.call(QStringLiteral("Quit"));
+    }
+
+    void aStartThatDoesNotConnectInTimeIsEnded()
+    {
+        shutdownOfficeEngine();
+        officeModule().setTimeouts(50ms, 60s);
+        try {
+            CreateObject(QStringLiteral("Word.Application"));
+            QFAIL("an office started in 50 ms");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("did not start")), qPrintable(error.description()));
+        }
+        officeModule().setTimeouts(30s, 60s);
+        // No office is left on the profile.
+        const QByteArray profile = QUrl::fromLocalFile(officeFolder() + QStringLiteral("/profile-1")).toEncoded();
+        const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString &pid : processes)
+            QVERIFY(!(commandLine(pid.toLongLong()).contains(profile) && processRunning(pid.toLongLong())));
+    }
+
+    void aStaleOfficeOnTheProfileIsEnded()
+    {
+        shutdownOfficeEngine();
+        // An office left running on our profile by an earlier run.
+        QProcess stale;
+        QProcessEnvironment staleEnvironment = QProcessEnvironment::systemEnvironment();
+        const QString staleTemp = environment->root() + QStringLiteral("/stale-tmp");
+        QDir().mkpath(staleTemp);
+        for (const QString &name : {QStringLiteral("TMPDIR"), QStringLiteral("TMP"), QStringLiteral("TEMP")})
+            staleEnvironment.insert(name, staleTemp);
+        stale.setProcessEnvironment(staleEnvironment);
+        const QString profile = officeFolder() + QStringLiteral("/profile-1");
+        stale.start(QStringLiteral("/usr/lib/libreoffice/program/soffice.bin"),
+                    {QStringLiteral("--headless"), QStringLiteral("--invisible"), QStringLiteral("--norestore"),
+                     QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
+                     QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(QUrl::FullyEncoded),
+                     QStringLiteral("--accept=pipe,name=mistlefold-stale-%1;urp;").arg(getpid())});
+        QVERIFY(stale.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(stale.state(), QProcess::Running);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(stale.waitForFinished(5000));
+        QCOMPARE(open(word, fixture, true).object(QStringLiteral("StoryRanges")).enumerate().size(), 3);
+        word.call(QStringLiteral("Quit"));
+    }
+
+    void twoCopiesOfTheProgramUseTwoProfiles()
+    {
+        shutdownOfficeEngine();
+        // Another copy of the program holds the first profile.
+        QLockFile other(officeFolder() + QStringLiteral("/profile-1.lock"));
+        QVERIFY(other.tryLock(0));
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(commandLine(officeModule().processId()).contains("/profile-2\0"));
+        word.call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+    }
+
+    void theOfficeEndsWithTheProgram_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("normal end") << "end";
+        QTest::newRow("program killed") << "wait";
+    }
+    void theOfficeEndsWithTheProgram()
+    {
+        QFETCH(QString, ending);
+        const QString cache = environment->root() + QStringLiteral("/child-cache-") + ending;
+        QProcess program;
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+        program.setProcessEnvironment(childEnvironment);
+        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"), {ending});
+        QVERIFY(program.waitForReadyRead(60000));
+        const QString line = QString::fromUtf8(program.readLine()).trimmed();
+        QVERIFY2(line.startsWith(QStringLiteral("office ")), qPrintable(line));
+        const qint64 office = line.mid(7).toLongLong();
+        const qint64 programPid = program.processId();
+        QVERIFY(processRunning(office));
+        QElapsedTimer timer;
+        timer.start();
+        if (ending == QLatin1String("wait")) {
+            program.kill();
+            QVERIFY(program.waitForFinished(5000));
+        } else {
+            QVERIFY(program.waitForFinished(10000));
+            QCOMPARE(program.exitCode(), 0);
+        }
+        QVERIFY(waitUntilGone(office, 1000));
+        // The watcher (or the program's own clean-up) removes the office's files at once.
+        const QString folder = cache + QStringLiteral("/mistlefold/office");
+        while ((!QDir(folder).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs).isEmpty() || !pipeSockets(programPid).isEmpty())
+               && timer.elapsed() < 3000)
+            QThread::msleep(10);
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs), QStringList());
+        QCOMPARE(pipeSockets(programPid), QStringList());
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+    }
+};
+
+QTEST_MAIN(OfficeEngineTest)
+#include "tst_officeengine.moc"
