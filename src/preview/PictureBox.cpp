@@ -131,12 +131,10 @@ void PictureBox::fillAhead()
     const QRect area(QPoint(0, 0), innerRect().size());
     QElapsedTimer round;
     round.start();
-    while (isVisible() && round.nsecsElapsed() < FillRoundNanoseconds) {
-        const bool scaled = (mPictureLayer && mPictureLayer->fillNext(area)) || (mImage && mImage->fillNext(area));
-        if (!scaled)
-            break;
-    }
-    if (!isVisible() || round.nsecsElapsed() < FillRoundNanoseconds)
+    bool more = true;
+    while (more && isVisible() && round.nsecsElapsed() < FillRoundNanoseconds)
+        more = (mPictureLayer && mPictureLayer->fillNext(area)) || (mImage && mImage->fillNext(area));
+    if (!more || !isVisible())
         mFiller.stop();
 }
 
