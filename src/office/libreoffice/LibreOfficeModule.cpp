@@ -13,7 +13,7 @@ class LibreOfficeModule : public OfficeModule
 public:
     Object createApplication() override
     {
-        if (mSession && !mSession->isAlive()) {
+        if (mSession && !mSession->answers()) {
             // It died or was ended: clean up after it and start a fresh one.
             mSession->shutdown();
             mSession.reset();

@@ -84,7 +84,6 @@ OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chron
     mProcess.endStaleOffices();
     try {
         connect(startTimeout);
-        configure();
     } catch (const css::uno::Exception &error) {
         mProcess.kill();
         throw RuntimeError(QStringLiteral("The document engine could not be started: %1").arg(describe(error)));
@@ -136,10 +135,13 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
                                    .arg(seconds(startTimeout)));
         }
     }
+    // Connected: from here on the office answers calls, within the watchdog's bound.
+    CallScope scope(*this);
     mBridge = css::bridge::BridgeFactory::create(local)->createBridge(OUString(), "urp", connection, nullptr);
     Reference<css::lang::XComponent>(mBridge, UNO_QUERY_THROW)->addEventListener(new BridgeListener(mBridgeDisposed));
     mContext.set(mBridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
     mDesktop = css::frame::Desktop::create(mContext);
+    configure();
 }
 
 // Documents opened for writing get no lock files beside them in the user's folders.
@@ -169,6 +171,16 @@ bool OfficeSession::isAlive()
     return true;
 }
 
+bool OfficeSession::answers()
+{
+    try {
+        call(QStringLiteral("answer"), [&] { mDesktop->getCurrentFrame(); });
+        return true;
+    } catch (const RuntimeError &) {
+        return false;
+    }
+}
+
 void OfficeSession::ensureAlive()
 {
     if (mWatchdog.fired())
@@ -176,6 +188,20 @@ void OfficeSession::ensureAlive()
                                .arg(seconds(mWatchdog.timeout())));
     if (!isAlive())
         throw RuntimeError(QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
+}
+
+// A broken connection first shows as a failing call; the bridge and the process report it a
+// moment later. Waits that moment, so that the next "Word.Application" starts a fresh office.
+void OfficeSession::settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 250) {
+        if (*mBridgeDisposed || mProcess.waitForExit(5)) {
+            mEnded = true;
+            return;
+        }
+    }
 }
 
 QString OfficeSession::failure(const QString &what, const css::uno::Exception &error)

@@ -8,6 +8,7 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include <QString>
@@ -34,6 +35,9 @@ public:
 
     // False once the office has died, was ended, or the connection broke.
     bool isAlive();
+    // Whether the office answers a call now (an office killed a moment ago may not have been
+    // noticed yet).
+    bool answers();
     // Ends the office: asks it to terminate, kills it if it does not, removes its files.
     void shutdown();
 
@@ -54,6 +58,9 @@ public:
         CallScope scope(*this);
         try {
             return work();
+        } catch (const css::uno::RuntimeException &error) {
+            settle(); // a lost connection shows first as a failing call
+            throw RuntimeError(failure(what, error));
         } catch (const css::uno::Exception &error) {
             throw RuntimeError(failure(what, error));
         }
@@ -73,6 +80,7 @@ private:
 
     void connect(std::chrono::milliseconds startTimeout);
     void configure();
+    void settle();
     QString failure(const QString &what, const css::uno::Exception &error);
 
     OfficeProcess mProcess;
