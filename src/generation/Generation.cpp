@@ -96,7 +96,11 @@ void Form1::PushButton6_Click()
     guard.run(196, [&] { word = Object(); });
     guard.run(198, [&] { DeleteFileQuietly(templatePath); });
     guard.run(200, [&] { SaveDocAsJPG(documentPath); });
-    guard.run(202, [&] { form2().setPicture(loadPicture(TempFolder::file(PictureName))); });
+    guard.run(202, [&] {
+        Form2 &preview = form2();
+        preview.setPicture(QImage()); // a page that cannot be loaded leaves it empty, never an earlier run's
+        preview.setPicture(loadPicture(TempFolder::file(PictureName)));
+    });
     guard.run(204, [&] { setMousePointer(Default); });
     guard.run(206, [&] { form2().mWordFile = documentPath; });
     guard.run(208, [&] { form2().show(); });

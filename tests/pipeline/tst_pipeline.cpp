@@ -56,6 +56,7 @@ private Q_SLOTS:
     void takenDocumentNameIsNeverReused();
     void engineThatCannotStartReportsEachStepAndStillPreviews();
     void failedSnapshotNeverShowsAnOldPicture();
+    void nextRunNeverShowsThePreviousPage();
 
 private:
     QStringList tempFiles() const
@@ -250,6 +251,21 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
     QVERIFY(form.form2().Picture1->picture().isNull());
     QVERIFY(!QFile::exists(mEnvironment->tempFolder() + "/temp.bmp"));
     QVERIFY(!form.mBusy);
+}
+
+void PipelineTest::nextRunNeverShowsThePreviousPage()
+{
+    Form1 form;
+    form.PushButton6->click();
+    QCOMPARE(form.form2().Zoom_Ori->picture().size(), testPage().size());
+    form.form2().PushButton8->click(); // "< Back"
+    QVERIFY(form.isVisible());
+
+    mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
+    form.PushButton6->click();
+    QVERIFY(form.form2().isVisible());
+    QVERIFY(form.form2().Picture1->picture().isNull());
+    QVERIFY(form.form2().Zoom_Ori->picture().isNull());
 }
 
 QTEST_MAIN(PipelineTest)
