@@ -2,7 +2,6 @@
 
 #include "automation/CreateObject.h"
 #include "office/OfficeModule.h"
-#include "shell/AppInfo.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 

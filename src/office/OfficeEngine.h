@@ -4,8 +4,8 @@
 
 class OfficeModule;
 
-// The document engine behind "Word.Application": the office module, loaded from the program
-// folder on first use.
+// The document engine behind "Word.Application": the office module, loaded from the
+// executable's folder on first use.
 
 // Registers the ProgID "Word.Application" with the automation layer. Creating it loads the
 // module and starts (or reuses) the office; a module that cannot be loaded, or an office that
@@ -19,5 +19,5 @@ void shutdownOfficeEngine();
 // The loaded module. Throws RuntimeError with a description when it cannot be loaded.
 OfficeModule &officeModule();
 
-// The module's file: the program folder + "/mistlefold-office.so".
+// The module's file: "mistlefold-office.so" in the executable's folder.
 QString officeModulePath();
