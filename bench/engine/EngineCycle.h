@@ -1,0 +1,45 @@
+#pragma once
+
+// One fill cycle of the document engine as the generation uses it, timed step by step: create,
+// open the template, replace the placeholders, save, quit; then create, open, copy the page
+// picture, close, quit. Shared by the benchmarks.
+#include "automation/Object.h"
+#include "details/PartyDetails.h"
+#include "shell/MessageBoxes.h"
+
+#include <QList>
+#include <QString>
+
+class QTextStream;
+
+// Fixed party details.
+class BenchDetails : public PartyDetails
+{
+public:
+    QString tag(int index) const override;
+    QString text(int index) const override;
+    QDateTime partyDate() const override { return QDateTime(QDate(2024, 12, 24), QTime(0, 0)); }
+    QDateTime partyTime() const override { return QDateTime(QDate(2024, 1, 1), QTime(19, 5)); }
+};
+
+// Message boxes are counted and printed, not shown.
+class CountingBoxes : public MessageBoxes
+{
+public:
+    int show(const Message &message) override;
+    int shown = 0;
+};
+
+struct Steps
+{
+    double create = 0, open = 0, replace = 0, save = 0, picture = 0, quit = 0;
+    double office = 0; // of all that, the time the office itself was working
+    double total() const { return create + open + replace + save + picture + quit; }
+};
+
+Object openDocument(const Object &word, const QString &path, bool readOnly);
+// One cycle; freshOffice ends the office before each instance is created.
+Steps cycle(const QString &templatePath, const QString &documentPath, bool freshOffice);
+// The run with the median total.
+Steps median(QList<Steps> runs);
+void print(QTextStream &out, const char *name, const Steps &steps);
