@@ -23,26 +23,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
 
 const QString Window1 = QStringLiteral("Form1");
-
-// Window design lengths are in twips; 15 twips make one logical pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-QFont designFont(qreal pointSize)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(pointSize);
-    font.setBold(true);
-    return font;
-}
 
 void store(const QString &key, const QString &text)
 {
@@ -80,11 +65,7 @@ QString Form1::textKey(int index)
 
 void Form1::createControls()
 {
-    setFixedSize(8040 / 15, 3405 / 15);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(designFont(9));
-    setBackColor(this, Qt::white);
+    setDesign(8040, 3405);
 
     Frame1 = new QGroupBox(QStringLiteral("Party Data"), this);
     Frame1->setGeometry(twips(120, 1110, 7800, 2175));
@@ -147,22 +128,11 @@ void Form1::createControls()
         Label2.insert(caption.index, label);
     }
 
-    auto makeButton = [this](const QString &name, const QString &caption, QRect rect) {
-        auto *button = new QPushButton(caption, this);
-        button->setObjectName(name);
-        button->setFont(designFont(11.25));
-        button->setGeometry(rect);
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, Qt::white);
-        button->setPalette(palette);
-        watchButtonHover(button);
-        return button;
-    };
-    PushButton6 = makeButton(QStringLiteral("PushButton6"), QStringLiteral("Start Creating Template"),
+    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Start Creating Template"),
                              twips(120, 120, 7800, 405));
-    PushButton3 = makeButton(QStringLiteral("PushButton3"), QStringLiteral("Clear/Reset Data"),
+    PushButton3 = createPushButton(this, QStringLiteral("PushButton3"), QStringLiteral("Clear/Reset Data"),
                              twips(120, 630, 3840, 405));
-    PushButton4 = makeButton(QStringLiteral("PushButton4"), QStringLiteral("Load Sample/Example Data"),
+    PushButton4 = createPushButton(this, QStringLiteral("PushButton4"), QStringLiteral("Load Sample/Example Data"),
                              twips(4080, 630, 3840, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
@@ -180,9 +150,6 @@ void Form1::createControls()
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void Form1::Form_Load()

@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
 // The numbers given to the guard are the procedures' line numbers: every line of a procedure
@@ -25,20 +24,6 @@
 namespace {
 
 const QString Window2 = QStringLiteral("Form2");
-
-// Window design lengths are in twips; 15 twips make one logical pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-QFont designFont(qreal pointSize)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(pointSize);
-    font.setBold(true);
-    return font;
-}
 
 // A scroll bar as designed: minimum 0, small and large change 1. It reports a new value once
 // its thumb is released, not while the thumb is dragged.
@@ -69,11 +54,7 @@ Form2::~Form2() = default;
 
 void Form2::createControls()
 {
-    setFixedSize(9840 / 15, 9390 / 15);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(designFont(9));
-    setBackColor(this, Qt::white);
+    setDesign(9840, 9390);
 
     Picture2 = new PictureBox(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
@@ -98,24 +79,13 @@ void Form2::createControls()
     Frame1->setGeometry(twips(120, 7860, 9600, 855));
     setBackColor(Frame1, Qt::white);
 
-    auto makeButton = [this](QWidget *parent, const QString &name, const QString &caption, QRect rect) {
-        auto *button = new QPushButton(caption, parent);
-        button->setObjectName(name);
-        button->setFont(designFont(11.25));
-        button->setGeometry(rect);
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, Qt::white);
-        button->setPalette(palette);
-        watchButtonHover(button);
-        return button;
-    };
-    PushButton1 = makeButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
+    PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
                              twips(240, 300, 4440, 405));
-    PushButton2 = makeButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
+    PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
                              twips(4800, 300, 4560, 405));
-    PushButton8 = makeButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
+    PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
                              twips(120, 8850, 4680, 405));
-    PushButton6 = makeButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
+    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
                              twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
@@ -133,9 +103,6 @@ void Form2::createControls()
     connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
-
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void Form2::Form_Load()

@@ -1,15 +1,57 @@
 #include "shell/Window.h"
 
+#include "shell/BackColors.h"
+
 #include <QEvent>
+#include <QPushButton>
+#include <QScreen>
 
 namespace {
 const char *const HoverRole = "mistlefoldHoverRole";
 enum HoverRole { ButtonHover = 1, BackgroundHover = 2 };
 } // namespace
 
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont designFont(qreal pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
 Window::Window(QWidget *parent)
     : QWidget(parent)
 {
+}
+
+void Window::setDesign(int clientWidthTwips, int clientHeightTwips)
+{
+    setFixedSize(clientWidthTwips / 15, clientHeightTwips / 15);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(designFont(9));
+    setBackColor(this, Qt::white);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+QPushButton *Window::createPushButton(QWidget *parent, const QString &name, const QString &caption,
+                                      const QRect &rect)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setFont(designFont(11.25));
+    button->setGeometry(rect);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    button->setPalette(palette);
+    watchButtonHover(button);
+    return button;
 }
 
 void Window::setMousePointer(int pointer)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCursor>
+#include <QRect>
 #include <QWidget>
 
 #include <optional>
@@ -9,6 +10,13 @@
 // 11 the hourglass while a generation runs, 99 the custom pointer whose picture is MouseIcon.
 // The window's pointer governs the pointer shown over the window and the controls that do not
 // choose their own (the command buttons among them).
+class QPushButton;
+
+// Window design lengths are in twips; 15 twips make one logical pixel.
+QRect twips(int left, int top, int width, int height);
+// The design's lettering: Arial, bold, at the given size.
+QFont designFont(qreal pointSize);
+
 class Window : public QWidget
 {
     Q_OBJECT
@@ -30,6 +38,12 @@ public:
     void hoverBackground();
 
 protected:
+    // A fixed-size window with a client area of the given size in twips, centred on the screen,
+    // white, in the design's 9-point lettering, without a maximise button.
+    void setDesign(int clientWidthTwips, int clientHeightTwips);
+    // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback.
+    QPushButton *createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect);
+
     // Routes pointer moves over these widgets to hoverButton() / hoverBackground().
     void watchButtonHover(QWidget *button);
     void watchBackgroundHover(QWidget *background);
