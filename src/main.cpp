@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
+    Program::endOnTerminationSignals();
     Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
 
     int status = 0;

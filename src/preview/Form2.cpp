@@ -50,7 +50,11 @@ Form2::Form2(QWidget *mainWindow)
     Form_Load();
 }
 
-Form2::~Form2() = default;
+// However the program ends, the filled document it still owns does not outlive it.
+Form2::~Form2()
+{
+    DeleteFileQuietly(mWordFile);
+}
 
 void Form2::createControls()
 {

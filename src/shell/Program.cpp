@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSocketNotifier>
 #include <QWidget>
 
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -13,7 +17,35 @@ std::vector<std::function<void()>> &cleanups()
     static std::vector<std::function<void()>> hooks;
     return hooks;
 }
+
+// A signal handler may only write to a descriptor; the event loop reads the other end.
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
 } // namespace
+
+void Program::endOnTerminationSignals()
+{
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
+        EndProgram();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
 
 QIcon Program::appIcon()
 {

@@ -15,6 +15,10 @@ QIcon appIcon();
 // event loop. The user's saved files and settings are never touched.
 void EndProgram();
 
+// Ends the program the same way when it is asked to terminate (SIGTERM, SIGINT, SIGHUP), so that
+// a logout or a Ctrl+C in a terminal leaves no office process or work file behind.
+void endOnTerminationSignals();
+
 // True once EndProgram has run (tests read it; a real run has left its event loop by then).
 bool hasEnded();
 // Clears the ended state (tests that end the program more than once in one process).

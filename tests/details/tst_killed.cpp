@@ -1,4 +1,5 @@
-// Typing one character and then killing the program loses nothing: the next start shows it.
+// Typing one character and then killing the program loses nothing: the next start shows it. A
+// request to terminate ends the program through its clean-up.
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -9,7 +10,23 @@ class KilledTest : public QObject
 
 private Q_SLOTS:
     void typedCharacterSurvivesKill();
+    void terminationSignalRunsTheCleanUp();
+
+private:
+    static QByteArray waitForLine(QProcess &process, const QByteArray &line);
 };
+
+QByteArray KilledTest::waitForLine(QProcess &process, const QByteArray &line)
+{
+    QByteArray output;
+    QElapsedTimer waited;
+    waited.start();
+    while (!output.contains(line) && waited.elapsed() < 20000) {
+        process.waitForReadyRead(100);
+        output += process.readAllStandardOutput();
+    }
+    return output;
+}
 
 void KilledTest::typedCharacterSurvivesKill()
 {
@@ -24,14 +41,7 @@ void KilledTest::typedCharacterSurvivesKill()
     typing.setProcessEnvironment(environment);
     typing.start(child, {"type"});
     QVERIFY(typing.waitForStarted());
-    QByteArray output;
-    QElapsedTimer waited;
-    waited.start();
-    while (!output.contains("typed") && waited.elapsed() < 20000) {
-        typing.waitForReadyRead(100);
-        output += typing.readAllStandardOutput();
-    }
-    QVERIFY(output.contains("typed"));
+    QVERIFY(waitForLine(typing, "typed").contains("typed"));
     typing.kill(); // SIGKILL: no clean-up runs
     QVERIFY(typing.waitForFinished());
     QCOMPARE(typing.exitStatus(), QProcess::CrashExit);
@@ -41,6 +51,26 @@ void KilledTest::typedCharacterSurvivesKill()
     restarted.start(child, {"print"});
     QVERIFY(restarted.waitForFinished(20000));
     QCOMPARE(restarted.readAllStandardOutput().trimmed(), QByteArray("y"));
+}
+
+void KilledTest::terminationSignalRunsTheCleanUp()
+{
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString mark = home.path() + "/cleaned";
+
+    QProcess serving;
+    serving.setProcessEnvironment(environment);
+    serving.start(QCoreApplication::applicationDirPath() + "/typing_child", {"serve", mark});
+    QVERIFY(waitForLine(serving, "serving").contains("serving"));
+    serving.terminate(); // SIGTERM
+    QVERIFY(serving.waitForFinished(20000));
+    QCOMPARE(serving.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(serving.exitCode(), 0);
+    QVERIFY(QFile::exists(mark));
 }
 
 QTEST_GUILESS_MAIN(KilledTest)

@@ -1,10 +1,12 @@
 // A program run by tst_killed: it opens the main window in its own settings folder and either
-// types into "City:" and then waits to be killed, or prints what "City:" holds at start.
+// types into "City:" and then waits to be killed, prints what "City:" holds at start, or runs
+// until it is asked to terminate, leaving a mark when its clean-up runs.
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "shell/Program.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <QThread>
@@ -34,6 +36,20 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         QThread::sleep(600); // killed long before
         return 1;
+    }
+    if (app.arguments().value(1) == QLatin1String("serve")) {
+        const QString mark = app.arguments().value(2);
+        Program::endOnTerminationSignals();
+        Program::addCleanup([mark] {
+            QFile file(mark);
+            file.open(QIODevice::WriteOnly);
+        });
+        form.show();
+        std::printf("serving\n");
+        std::fflush(stdout);
+        const int status = QApplication::exec();
+        Program::runCleanups();
+        return status;
     }
     std::printf("%s\n", qPrintable(form.Text1[1]->text()));
     return 0;
