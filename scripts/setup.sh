@@ -7,11 +7,11 @@ packages=(
   # compiler and build
   g++ cmake ninja-build pkg-config
   # windows, dialogs, settings, images, clipboard
-  qt6-base-dev qt6-image-formats-plugins
+  qt6-base-dev
   # the document engine and its SDK
   libreoffice-writer-nogui libreoffice-draw-nogui libreoffice-dev
   # fonts every reader of the invitation has (Liberation stands in for Arial / Times New Roman)
-  fonts-liberation fonts-dancingscript
+  fonts-liberation
   # screenshots of real windows and the window tests on a private X display
   xvfb xauth
 )
