@@ -61,6 +61,13 @@ QByteArray commandLine(qint64 pid)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The offices' own single-instance sockets in /tmp, one per profile in use.
+QStringList singleInstanceSockets()
+{
+    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_%1_SingleOfficeIPC_*").arg(getuid())},
+                                                 QDir::System | QDir::Files | QDir::Hidden);
+}
+
 // Our office pipes' sockets in /tmp, for the given program process.
 QStringList pipeSockets(qint64 programPid)
 {
@@ -454,6 +461,7 @@ private slots:
     {
         QFETCH(QString, ending);
         const QString cache = environment->root() + QStringLiteral("/child-cache-") + ending;
+        const QStringList socketsBefore = singleInstanceSockets();
         QProcess program;
         QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
         childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
@@ -483,6 +491,11 @@ private slots:
         QCOMPARE(QDir(folder).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs), QStringList());
         QCOMPARE(pipeSockets(programPid), QStringList());
         QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        // Nor is the office's own socket for its profile left behind.
+        QStringList socketsLeft = singleInstanceSockets();
+        for (const QString &socket : socketsBefore)
+            socketsLeft.removeAll(socket);
+        QCOMPARE(socketsLeft, QStringList());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "shell/RuntimeError.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -35,6 +36,18 @@ QString officeFolder()
 QString pipeSocket(const QString &pipeName)
 {
     return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipeName);
+}
+
+// The office also opens a pipe of its own per profile, to hand work to an office already running
+// on it. Its name carries the MD5 of the profile's URL (UTF-16 code units), each byte in hex
+// without leading zeros. A killed office leaves that socket behind too.
+QString singleInstanceSocket(const QString &profileUrl)
+{
+    const QByteArray units(reinterpret_cast<const char *>(profileUrl.utf16()), profileUrl.size() * 2);
+    QString hash;
+    for (const char byte : QCryptographicHash::hash(units, QCryptographicHash::Md5))
+        hash += QString::number(quint8(byte), 16);
+    return pipeSocket(QStringLiteral("SingleOfficeIPC_") + hash);
 }
 
 // Running: it exists and is not a zombie waiting to be reaped.
@@ -99,8 +112,12 @@ ProfileSlot::ProfileSlot()
 
 QString ProfileSlot::userInstallationArgument() const
 {
-    return QStringLiteral("-env:UserInstallation=")
-           + QUrl::fromLocalFile(mFolder).toString(QUrl::FullyEncoded);
+    return QStringLiteral("-env:UserInstallation=") + profileUrl();
+}
+
+QString ProfileSlot::profileUrl() const
+{
+    return QUrl::fromLocalFile(mFolder).toString(QUrl::FullyEncoded);
 }
 
 QString ProfileSlot::createTempFolder(const QString &name) const
@@ -177,9 +194,10 @@ void OfficeProcess::startWatcher()
         "    i=$((i+1)); if [ $i -gt 200 ]; then kill -9 \"$pid\"; break; fi; sleep 0.01; "
         "  done; "
         "done; "
-        "rm -rf -- \"$1\" \"$2\"");
+        "rm -rf -- \"$1\" \"$2\" \"$3\"");
     mWatcher.setProgram(QStringLiteral("/bin/sh"));
-    mWatcher.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), mTempFolder, pipeSocket(mPipeName)});
+    mWatcher.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), mTempFolder, pipeSocket(mPipeName),
+                           singleInstanceSocket(mSlot->profileUrl())});
     mWatcher.setStandardOutputFile(QProcess::nullDevice());
     mWatcher.setStandardErrorFile(QProcess::nullDevice());
     mWatcher.start();
@@ -218,6 +236,7 @@ void OfficeProcess::removeFiles()
 {
     QDir(mTempFolder).removeRecursively();
     QFile::remove(pipeSocket(mPipeName));
+    QFile::remove(singleInstanceSocket(mSlot->profileUrl()));
     if (mWatcher.state() != QProcess::NotRunning) {
         mWatcher.closeWriteChannel();
         if (!mWatcher.waitForFinished(2000))

@@ -18,6 +18,8 @@ public:
     QString profileFolder() const { return mFolder; }
     // The office's startup argument naming the profile.
     QString userInstallationArgument() const;
+    // The profile folder as the office sees it, a file URL.
+    QString profileUrl() const;
     // A new, empty folder for one office's temporary files, beside the profile.
     QString createTempFolder(const QString &name) const;
 
