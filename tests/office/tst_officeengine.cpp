@@ -435,6 +435,7 @@ private slots:
         QCOMPARE(stale.state(), QProcess::Running);
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         QVERIFY(stale.waitForFinished(5000));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/OSL_PIPE_%1_mistlefold-stale-%2").arg(getuid()).arg(getpid())));
         QCOMPARE(open(word, fixture, true).object(QStringLiteral("StoryRanges")).enumerate().size(), 3);
         word.call(QStringLiteral("Quit"));
     }

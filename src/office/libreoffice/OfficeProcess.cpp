@@ -61,10 +61,16 @@ bool processAlive(qint64 pid)
     return afterName >= 0 && line.mid(afterName + 2, 1) != "Z";
 }
 
-// Process ids of offices running on the given profile, read from their command lines.
-QList<qint64> officesOnProfile(const QString &userInstallationArgument)
+struct RunningOffice
 {
-    QList<qint64> result;
+    qint64 pid = 0;
+    QString pipeName; // of its --accept pipe, if any
+};
+
+// Offices running on the given profile, read from their command lines.
+QList<RunningOffice> officesOnProfile(const QString &userInstallationArgument)
+{
+    QList<RunningOffice> result;
     const QByteArray wanted = userInstallationArgument.toUtf8();
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
@@ -76,10 +82,15 @@ QList<qint64> officesOnProfile(const QString &userInstallationArgument)
         if (!cmdline.open(QIODevice::ReadOnly))
             continue;
         const QList<QByteArray> arguments = cmdline.readAll().split('\0');
-        if (arguments.isEmpty() || !arguments.first().endsWith("soffice.bin"))
+        if (arguments.isEmpty() || !arguments.first().endsWith("soffice.bin") || !arguments.contains(wanted))
             continue;
-        if (arguments.contains(wanted))
-            result.append(pid);
+        RunningOffice office{pid, QString()};
+        for (const QByteArray &argument : arguments) {
+            static const QByteArray accept("--accept=pipe,name=");
+            if (argument.startsWith(accept))
+                office.pipeName = QString::fromUtf8(argument.mid(accept.size()).split(';').first());
+        }
+        result.append(office);
     }
     return result;
 }
@@ -246,15 +257,19 @@ void OfficeProcess::removeFiles()
 
 void OfficeProcess::endStaleOffices()
 {
-    QList<qint64> stale = officesOnProfile(mSlot->userInstallationArgument());
-    if (mProcess.state() != QProcess::NotRunning)
-        stale.removeAll(mPid);
-    for (qint64 pid : stale)
-        ::kill(pid_t(pid), SIGTERM);
-    for (qint64 pid : stale) {
-        for (int waited = 0; processAlive(pid) && waited < 3000; waited += 20)
+    QList<RunningOffice> stale = officesOnProfile(mSlot->userInstallationArgument());
+    stale.removeIf([this](const RunningOffice &office) {
+        return mProcess.state() != QProcess::NotRunning && office.pid == mPid;
+    });
+    for (const RunningOffice &office : stale)
+        ::kill(pid_t(office.pid), SIGTERM);
+    for (const RunningOffice &office : stale) {
+        for (int waited = 0; processAlive(office.pid) && waited < 3000; waited += 20)
             QThread::msleep(20);
-        if (processAlive(pid))
-            ::kill(pid_t(pid), SIGKILL);
+        if (processAlive(office.pid))
+            ::kill(pid_t(office.pid), SIGKILL);
+        // An ended office leaves its pipe's socket behind.
+        if (!office.pipeName.isEmpty())
+            QFile::remove(pipeSocket(office.pipeName));
     }
 }
