@@ -138,10 +138,8 @@ void Form1::createControls()
     watchBackgroundHover(Frame1);
 
     // Focus order: date, time, street address, city, state, given by, then the three buttons.
-    const QList<QWidget *> order = {DateTimePicker1, DateTimePicker2, Text1[2], Text1[1], Text1[3],
-                                    Text1[0], PushButton6, PushButton3, PushButton4};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    setFocusOrder({DateTimePicker1, DateTimePicker2, Text1[2], Text1[1], Text1[3], Text1[0], PushButton6,
+                   PushButton3, PushButton4});
 
     for (int index = 0; index < TextFieldCount; ++index)
         connect(Text1[index], &QLineEdit::textChanged, this, [this, index] { Text1_Change(index); });

@@ -95,10 +95,8 @@ void Form2::createControls()
     watchBackgroundHover(Frame1);
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
-    const QList<QWidget *> order = {HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori,
-                                    PushButton1, PushButton2, PushButton6, PushButton8};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    setFocusOrder({HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2,
+                   PushButton6, PushButton8});
 
     mViewport = std::make_unique<Viewport>(
         Viewport::Controls{*this, *Picture2, *Picture1, *Zoom_Ori, *HScroll1, *VScroll1});

@@ -66,6 +66,12 @@ void Window::setMouseIcon(const QCursor &cursor)
     applyCursor();
 }
 
+void Window::setFocusOrder(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
 void Window::hoverButton()
 {
     if (mMousePointer != Hourglass)

@@ -43,6 +43,8 @@ protected:
     void setDesign(int clientWidthTwips, int clientHeightTwips);
     // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback.
     QPushButton *createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect);
+    // The Tab key visits the controls in this order.
+    void setFocusOrder(const QList<QWidget *> &order);
 
     // Routes pointer moves over these widgets to hoverButton() / hoverBackground().
     void watchButtonHover(QWidget *button);

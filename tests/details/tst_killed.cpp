@@ -14,7 +14,19 @@ private Q_SLOTS:
 
 private:
     static QByteArray waitForLine(QProcess &process, const QByteArray &line);
+    // Starts the child program in its own settings folder under home.
+    static void startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments);
 };
+
+void KilledTest::startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationDirPath() + "/typing_child", arguments);
+}
 
 QByteArray KilledTest::waitForLine(QProcess &process, const QByteArray &line)
 {
@@ -31,15 +43,8 @@ QByteArray KilledTest::waitForLine(QProcess &process, const QByteArray &line)
 void KilledTest::typedCharacterSurvivesKill()
 {
     QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    environment.insert("XDG_RUNTIME_DIR", home.path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    const QString child = QCoreApplication::applicationDirPath() + "/typing_child";
-
     QProcess typing;
-    typing.setProcessEnvironment(environment);
-    typing.start(child, {"type"});
+    startChild(typing, home, {"type"});
     QVERIFY(typing.waitForStarted());
     QVERIFY(waitForLine(typing, "typed").contains("typed"));
     typing.kill(); // SIGKILL: no clean-up runs
@@ -47,8 +52,7 @@ void KilledTest::typedCharacterSurvivesKill()
     QCOMPARE(typing.exitStatus(), QProcess::CrashExit);
 
     QProcess restarted;
-    restarted.setProcessEnvironment(environment);
-    restarted.start(child, {"print"});
+    startChild(restarted, home, {"print"});
     QVERIFY(restarted.waitForFinished(20000));
     QCOMPARE(restarted.readAllStandardOutput().trimmed(), QByteArray("y"));
 }
@@ -56,15 +60,9 @@ void KilledTest::typedCharacterSurvivesKill()
 void KilledTest::terminationSignalRunsTheCleanUp()
 {
     QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    environment.insert("XDG_RUNTIME_DIR", home.path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
     const QString mark = home.path() + "/cleaned";
-
     QProcess serving;
-    serving.setProcessEnvironment(environment);
-    serving.start(QCoreApplication::applicationDirPath() + "/typing_child", {"serve", mark});
+    startChild(serving, home, {"serve", mark});
     QVERIFY(waitForLine(serving, "serving").contains("serving"));
     serving.terminate(); // SIGTERM
     QVERIFY(serving.waitForFinished(20000));
