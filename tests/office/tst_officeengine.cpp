@@ -311,6 +311,69 @@ private slots:
         QVERIFY2(coloured > 20, "the red placeholders are drawn");
     }
 
+    // Whether a box's text fits, and the size of its text. The fixture's boxes come back from
+    // Word 97-2003 as drawing shapes: two of fixed size, two that grow with their text.
+    void tellsWhetherTextFitsAndSetsItsSize()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        QList<Object> frames;
+        for (const Variant &shape : document.object(QStringLiteral("Shapes")).enumerate())
+            frames.append(shape.toObject().object(QStringLiteral("TextFrame")));
+        const auto fontOf = [&](int shape) {
+            return frames.at(shape).object(QStringLiteral("TextRange")).object(QStringLiteral("Font"));
+        };
+        const auto overflowing = [&] {
+            QList<bool> answers;
+            for (const Object &frame : frames)
+                answers.append(frame.get(QStringLiteral("Overflowing")).toBool());
+            return answers;
+        };
+        QCOMPARE(overflowing(), (QList<bool>{false, false, false, false, false}));
+        QCOMPARE(fontOf(1).get(QStringLiteral("Size")).toDouble(), 12.0);
+        // Mixed sizes read as undefined, until one size is set for every character.
+        QCOMPARE(fontOf(0).get(QStringLiteral("Size")).toDouble(), 9999999.0);
+        fontOf(0).set(QStringLiteral("Size"), 14.0);
+        QCOMPARE(fontOf(0).get(QStringLiteral("Size")).toDouble(), 14.0);
+
+        // Three lines in a box two lines high overflow; a box that grows with its text never does.
+        // Asking again gives the same answer: measuring leaves each box as it was.
+        fontOf(1).set(QStringLiteral("Size"), 40.2);
+        QCOMPARE(fontOf(1).get(QStringLiteral("Size")).toDouble(), 40.0);
+        fontOf(3).set(QStringLiteral("Size"), 40.0);
+        QCOMPARE(overflowing(), (QList<bool>{false, true, false, false, false}));
+        QCOMPARE(overflowing(), (QList<bool>{false, true, false, false, false}));
+        fontOf(1).set(QStringLiteral("Size"), 12.0);
+        QCOMPARE(overflowing(), (QList<bool>{false, false, false, false, false}));
+        for (const double size : {0.0, 1638.5})
+            QVERIFY_THROWS_EXCEPTION(RuntimeError, fontOf(1).set(QStringLiteral("Size"), size));
+        word.call(QStringLiteral("Quit"));
+    }
+
+    void exportsPdfOnly()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        const QString pdf = work(QStringLiteral("fixture.pdf"));
+        try {
+            document.call(QStringLiteral("ExportAsFixedFormat"), {pdf, qint32(18)});
+            QFAIL("an XPS export succeeded");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("PDF")), qPrintable(error.description()));
+        }
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, document.call(QStringLiteral("ExportAsFixedFormat"), {pdf}));
+        document.call(QStringLiteral("ExportAsFixedFormat"), {},
+                      {{QStringLiteral("OutputFileName"), pdf}, {QStringLiteral("ExportFormat"), qint32(17)}});
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, document.call(QStringLiteral("ExportAsFixedFormat"),
+                                                             {QStringLiteral("/proc/no/such/folder/x.pdf"), qint32(17)}));
+        word.call(QStringLiteral("Quit"));
+        QFile::remove(pdf);
+    }
+
     void unknownMembersAndClosedDocumentsFailWithDescriptions()
     {
         const Object word = CreateObject(QStringLiteral("Word.Application"));

@@ -1,6 +1,8 @@
 #include "WordDocument.h"
 
 #include "PagePicture.h"
+#include "PdfExport.h"
+#include "TextFitting.h"
 #include "WordApplication.h"
 #include "WordRange.h"
 
@@ -114,6 +116,19 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
         if (fileName.isMissing())
             throw RuntimeError(QStringLiteral("Argument not optional"));
         saveAs(fileName.toString());
+        return Variant();
+    }
+    if (isMember(member, u"ExportAsFixedFormat")) {
+        ensureOpen();
+        arguments.allowOnly({u"OutputFileName", u"ExportFormat"});
+        const Variant fileName = arguments.at(0, u"OutputFileName");
+        const Variant format = arguments.at(1, u"ExportFormat");
+        if (fileName.isMissing() || format.isMissing())
+            throw RuntimeError(QStringLiteral("Argument not optional"));
+        if (format.toLong() != ExportFormatPdf)
+            throw RuntimeError(QStringLiteral("The export format %1 is not supported; only PDF (%2) can be exported.")
+                                   .arg(format.toLong()).arg(ExportFormatPdf));
+        exportPdf(session(), mModel, fileName.toString());
         return Variant();
     }
     if (isMember(member, u"Close")) {
@@ -232,7 +247,7 @@ Variant WordShape::get(const QString &member)
             return textOfShape(mShape);
         }));
     }
-    return Object(std::make_shared<WordTextFrame>(sharedSession(), mModel, mText));
+    return Object(std::make_shared<WordTextFrame>(sharedSession(), mModel, mShape, mText));
 }
 
 Variant WordTextFrame::get(const QString &member)
@@ -241,6 +256,11 @@ Variant WordTextFrame::get(const QString &member)
         return session().call(QStringLiteral("read a shape's text"), [&] {
             const bool hasText = mText->text.is() && !mText->text->getString().isEmpty();
             return Variant(qint32(hasText ? -1 : 0));
+        });
+    }
+    if (isMember(member, u"Overflowing")) {
+        return session().call(QStringLiteral("measure a shape's text"), [&] {
+            return Variant(textOverflows(mShape));
         });
     }
     if (isMember(member, u"TextRange")) {

@@ -18,6 +18,8 @@ enum class TextKind { Writer, Shape };
 //                       of the first page's style that exist
 //   Shapes      (get)   every text frame and drawing shape
 //   SaveAs      (call)  FileName: always written as Word 97-2003 (.doc)
+//   ExportAsFixedFormat (call)  OutputFileName, ExportFormat: 17 (PDF) only; fonts embedded,
+//                       pictures at full resolution
 //   Close       (call)  [SaveChanges]: closes without saving (0, or nothing given)
 //   Range       (call)  the main text as a range
 class WordDocument : public OfficeObject
@@ -83,16 +85,18 @@ private:
 };
 
 // A shape's text frame: HasText (get: -1 when the shape holds text, else 0), TextRange (get: the
-// shape's text as a range; a shape that cannot hold text has none).
+// shape's text as a range; a shape that cannot hold text has none), Overflowing (get: true when
+// its text needs more room than the shape has, so that part of it is not shown).
 class WordTextFrame : public OfficeObject
 {
 public:
     WordTextFrame(std::shared_ptr<OfficeSession> session, Reference<css::lang::XComponent> model,
-                  std::shared_ptr<ShapeText> text)
-        : OfficeObject(std::move(session)), mModel(std::move(model)), mText(std::move(text)) {}
+                  Reference<css::uno::XInterface> shape, std::shared_ptr<ShapeText> text)
+        : OfficeObject(std::move(session)), mModel(std::move(model)), mShape(std::move(shape)), mText(std::move(text)) {}
     Variant get(const QString &member) override;
 
 private:
     Reference<css::lang::XComponent> mModel;
+    Reference<css::uno::XInterface> mShape;
     std::shared_ptr<ShapeText> mText;
 };

@@ -2,6 +2,7 @@
 
 #include "PagePicture.h"
 #include "TextReplacement.h"
+#include "WordFont.h"
 
 WordRange::WordRange(std::shared_ptr<OfficeSession> session, Reference<css::lang::XComponent> model,
                      Reference<css::text::XText> text, TextKind kind, bool mainText)
@@ -15,6 +16,12 @@ WordRange::WordRange(std::shared_ptr<OfficeSession> session, Reference<css::lang
 
 Variant WordRange::get(const QString &member)
 {
+    if (isMember(member, u"Font")) {
+        session().ensureAlive();
+        return Object(std::make_shared<WordFont>(sharedSession(), mText));
+    }
+    if (isMember(member, u"Text"))
+        return session().call(QStringLiteral("read a text"), [&] { return Variant(toQString(mText->getString())); });
     if (!isMember(member, u"Find"))
         unsupported();
     session().ensureAlive();

@@ -7,6 +7,8 @@
 
 // A range: a whole story (the main text, a header, a text box) or a shape's text.
 //   Find          (get)   this range's find object (the same one each time)
+//   Font          (get)   its font (WordFont)
+//   Text          (get)   its characters
 //   CopyAsPicture (call)  main text only: a picture of the document's first page on the clipboard
 class WordRange : public OfficeObject
 {
