@@ -62,6 +62,46 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, word.object(QStringLiteral("ActiveDocument")));
     }
 
+    void measuresAndSizesTextAndExportsPdf()
+    {
+        TestEnvironment environment;
+        ScriptedWordServer server;
+        ScriptedShape shape{QStringLiteral("Springfield"), std::nullopt};
+        shape.fontSize = 20;
+        shape.capacity = 11 * 15;
+        server.content.shapes = {shape};
+        server.content.stories = {QStringLiteral("Main text")};
+        const QString path = environment.tempFolder() + QStringLiteral("/a.doc");
+        QFile(path).open(QIODevice::WriteOnly);
+        const Object document = CreateObject(ScriptedWordServer::ProgId).object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {path}).toObject();
+        const Object frame = document.object(QStringLiteral("Shapes")).enumerate().first().toObject().object(QStringLiteral("TextFrame"));
+        const Object font = frame.object(QStringLiteral("TextRange")).object(QStringLiteral("Font"));
+        server.log.clear();
+        QVERIFY(frame.get(QStringLiteral("Overflowing")).toBool());
+        QCOMPARE(font.get(QStringLiteral("Size")).toDouble(), 20.0);
+        font.set(QStringLiteral("Size"), 14.8); // to the nearest half point
+        QVERIFY(!frame.get(QStringLiteral("Overflowing")).toBool());
+        QCOMPARE(frame.object(QStringLiteral("TextRange")).get(QStringLiteral("Text")).toString(), QStringLiteral("Springfield"));
+        const QString pdf = environment.tempFolder() + QStringLiteral("/a.pdf");
+        document.call(QStringLiteral("ExportAsFixedFormat"), {pdf, qint32(17)});
+        QCOMPARE(server.log, (QStringList{"TextFrame.Overflowing", "Font.Size", "Font.Size=14.8", "TextFrame.Overflowing",
+                                          "TextFrame.TextRange", "Range.Text", "Document.ExportAsFixedFormat(" + pdf + ",17&)"}));
+        QCOMPARE(server.documents.first()->content.shapes.first().fontSize, 15.0);
+        QCOMPARE(server.documents.first()->exportedAs, QStringList{pdf});
+        QFile exported(pdf);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), QByteArray("%PDF-1.4 scripted\nMain text"));
+        // Only PDF; sizes a document can hold; and failures on request, here and after some uses.
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, document.call(QStringLiteral("ExportAsFixedFormat"), {pdf, qint32(18)}));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, font.set(QStringLiteral("Size"), 0.0));
+        server.fail(QStringLiteral("Font.Size"), QStringLiteral("Busy"), 1, 1);
+        font.get(QStringLiteral("Size"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, font.get(QStringLiteral("Size")));
+        font.get(QStringLiteral("Size"));
+        server.fail(QStringLiteral("TextFrame.Overflowing"), QStringLiteral("Busy"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, frame.get(QStringLiteral("Overflowing")));
+    }
+
     void failsOnRequest()
     {
         TestEnvironment environment;

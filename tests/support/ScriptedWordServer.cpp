@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include <cmath>
+
 namespace {
 
 QString shown(const Variant &value)
@@ -32,6 +34,15 @@ QString callEntry(const QString &kind, const QString &member, const QList<Varian
     for (const NamedArgument &argument : named)
         arguments.append(argument.name + QStringLiteral(":=") + shown(argument.value));
     return kind + QLatin1Char('.') + member + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+// The argument at index or of that name; missing when not given.
+Variant argument(const QList<Variant> &positional, const QList<NamedArgument> &named, qsizetype index, const char16_t *name)
+{
+    for (const NamedArgument &each : named)
+        if (isMember(each.name, name))
+            return each.value;
+    return index < positional.size() ? positional.at(index) : Variant::missing();
 }
 
 // Every scripted object logs each use and fails on request before doing anything.
@@ -158,6 +169,36 @@ private:
     Object mReplacement;
 };
 
+// A shape's font: Size, as the office server reads and sets it.
+class Font : public ScriptedObject
+{
+public:
+    Font(ScriptedWordServer &server, TextPlace place) : ScriptedObject(server, QStringLiteral("Font")), mPlace(std::move(place)) {}
+
+protected:
+    Variant read(const QString &member) override
+    {
+        if (!isMember(member, u"Size") || !mPlace.shape)
+            unsupported();
+        const ScriptedShape &shape = mPlace.document->content.shapes.at(mPlace.index);
+        return Variant(shape.mixedSizes ? 9999999.0 : shape.fontSize);
+    }
+    void write(const QString &member, const Variant &value) override
+    {
+        if (!isMember(member, u"Size") || !mPlace.shape)
+            unsupported();
+        const double size = std::round(value.toDouble() * 2) / 2;
+        if (!(size >= 1 && size <= 1638))
+            throw RuntimeError(QStringLiteral("Value out of range"));
+        ScriptedShape &shape = mPlace.document->content.shapes[mPlace.index];
+        shape.fontSize = size;
+        shape.mixedSizes = false;
+    }
+
+private:
+    TextPlace mPlace;
+};
+
 class Range : public ScriptedObject
 {
 public:
@@ -166,6 +207,10 @@ public:
 protected:
     Variant read(const QString &member) override
     {
+        if (isMember(member, u"Font"))
+            return Object(std::make_shared<Font>(mServer, mPlace));
+        if (isMember(member, u"Text"))
+            return mPlace.text();
         if (!isMember(member, u"Find"))
             unsupported();
         if (mFind.isNothing())
@@ -199,6 +244,8 @@ protected:
         }
         if (isMember(member, u"TextRange"))
             return Object(std::make_shared<Range>(mServer, mPlace));
+        if (isMember(member, u"Overflowing"))
+            return mPlace.document->content.shapes.at(mPlace.index).overflowing();
         unsupported();
     }
 
@@ -262,6 +309,23 @@ protected:
             file.write("scripted document\n");
             file.write(mDocument->content.stories.join(QLatin1Char('\n')).toUtf8());
             mDocument->savedAs.append(path);
+            return Variant();
+        }
+        if (isMember(member, u"ExportAsFixedFormat")) {
+            ensureOpen();
+            const Variant fileName = argument(positional, named, 0, u"OutputFileName");
+            const Variant format = argument(positional, named, 1, u"ExportFormat");
+            if (fileName.isMissing() || format.isMissing())
+                throw RuntimeError(QStringLiteral("Argument not optional"));
+            if (format.toLong() != 17)
+                throw RuntimeError(QStringLiteral("The export format %1 is not supported.").arg(format.toLong()));
+            const QString path = fileName.toString();
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw RuntimeError(QStringLiteral("The document could not be exported to %1.").arg(path));
+            file.write("%PDF-1.4 scripted\n");
+            file.write(mDocument->content.stories.join(QLatin1Char('\n')).toUtf8());
+            mDocument->exportedAs.append(path);
             return Variant();
         }
         if (isMember(member, u"Close")) {
@@ -391,9 +455,9 @@ void ScriptedWordServer::registerAs(const QString &progId)
     });
 }
 
-void ScriptedWordServer::fail(const QString &kindAndMember, const QString &description, int times)
+void ScriptedWordServer::fail(const QString &kindAndMember, const QString &description, int times, int after)
 {
-    mFailures.insert(kindAndMember.toLower(), {description, times});
+    mFailures.insert(kindAndMember.toLower(), {description, times, after});
 }
 
 void ScriptedWordServer::failCreateObject(const QString &description, int times)
@@ -416,6 +480,10 @@ void ScriptedWordServer::use(const QString &kind, const QString &entry, const QS
     const auto failure = mFailures.find((kind + QLatin1Char('.') + member).toLower());
     if (failure == mFailures.end() || failure->times == 0)
         return;
+    if (failure->after > 0) {
+        --failure->after;
+        return;
+    }
     if (failure->times > 0)
         --failure->times;
     throw RuntimeError(failure->description);

@@ -11,11 +11,18 @@
 #include <optional>
 
 // A shape of a scripted document: the text its text frame holds, and optionally the answer its
-// HasText gives instead of the usual -1 / 0 (an empty Variant for a null answer).
+// HasText gives instead of the usual -1 / 0 (an empty Variant for a null answer). Its text has
+// one font size, or mixed sizes (Font.Size reads 9999999 until a size is set). It overflows when
+// its characters times their size in points exceed its capacity (0: any text fits).
 struct ScriptedShape
 {
     QString text;
     std::optional<Variant> hasText;
+    double fontSize = 12;
+    bool mixedSizes = false;
+    double capacity = 0;
+
+    bool overflowing() const { return capacity > 0 && text.size() * fontSize > capacity; }
 };
 
 // What a scripted document holds: its stories' texts (as StoryRanges yields them) and its shapes.
@@ -32,6 +39,7 @@ struct ScriptedDocument
     bool readOnly = false;
     ScriptedContent content;
     QStringList savedAs;
+    QStringList exportedAs; // ExportAsFixedFormat's files
     bool closed = false;
 };
 
@@ -53,9 +61,10 @@ public:
     void registerAs(const QString &progId);
 
     // Makes "Kind.Member" fail with the description: kinds are Application, Documents, Document,
-    // StoryRanges, Shapes, Range, Find, Replacement, Shape, TextFrame, and "System.CreateObject"
+    // StoryRanges, Shapes, Range, Find, Replacement, Shape, TextFrame, Font, and "System.CreateObject"
     // for creating the application. times < 0: every time; otherwise the next that many uses.
-    void fail(const QString &kindAndMember, const QString &description, int times = -1);
+    // after: the uses that succeed before the failures start.
+    void fail(const QString &kindAndMember, const QString &description, int times = -1, int after = 0);
     void failCreateObject(const QString &description, int times = -1);
 
     // What a document opened from a path holds: contentByPath when the path is there, else content.
@@ -84,6 +93,7 @@ private:
     {
         QString description;
         int times;
+        int after;
     };
     QHash<QString, Failure> mFailures;
     QStringList mRegistered;
