@@ -12,8 +12,13 @@ packages=(
   libreoffice-writer-nogui libreoffice-draw-nogui libreoffice-dev
   # fonts every reader of the invitation has (Liberation stands in for Arial / Times New Roman)
   fonts-liberation
+  # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
+  # glyphs would vanish from the office's PDF export)
+  fonts-symbola
   # screenshots of real windows and the window tests on a private X display
   xvfb xauth
+  # the tests read what the exported PDFs show
+  poppler-utils
 )
 
 missing=()
