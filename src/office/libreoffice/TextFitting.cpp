@@ -1,5 +1,6 @@
 #include "TextFitting.h"
 
+#include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
@@ -41,7 +42,8 @@ bool frameOverflows(const Reference<css::beans::XPropertySet> &frame)
 }
 
 // A drawing shape: its height against the height it takes when it grows (or shrinks) to fit its
-// text.
+// text. A shape whose text sits in its middle or at its bottom moves as it grows: its place is put
+// back with its size.
 bool shapeOverflows(const Reference<css::beans::XPropertySet> &properties)
 {
     bool growsWithText = false;
@@ -50,10 +52,12 @@ bool shapeOverflows(const Reference<css::beans::XPropertySet> &properties)
         return false;
     const Reference<css::drawing::XShape> shape(properties, UNO_QUERY_THROW);
     const css::awt::Size size = shape->getSize();
+    const css::awt::Point position = shape->getPosition();
     properties->setPropertyValue("TextAutoGrowHeight", Any(true));
     const css::awt::Size fitted = restoring([&] { return shape->getSize(); }, [&] {
         properties->setPropertyValue("TextAutoGrowHeight", Any(false));
         shape->setSize(size);
+        shape->setPosition(position);
     });
     return fitted.Height > size.Height;
 }
