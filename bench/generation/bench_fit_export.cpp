@@ -1,0 +1,138 @@
+// Times the fitting pass on the real template with the office warm, for the sample invitation
+// (every box fits: nothing is shrunk) and for long values (two boxes shrunk), next to the
+// replacement before it; then the PDF export of the filled document. Prints the sizes each box
+// ended at.
+#include "EngineCycle.h"
+
+#include "automation/CreateObject.h"
+#include "generation/ExportPdf.h"
+#include "generation/FitText.h"
+#include "generation/PlaceholderReplacement.h"
+#include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
+#include "shell/Guard.h"
+#include "shell/RuntimeError.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+class Details : public PartyDetails
+{
+public:
+    explicit Details(QStringList texts) : mTexts(std::move(texts)) {}
+    QString tag(int index) const override
+    {
+        static const QStringList tags{"[GivenBy]", "[City]", "[Address]", "[State]"};
+        return tags.at(index);
+    }
+    QString text(int index) const override { return mTexts.at(index); }
+    QDateTime partyDate() const override { return QDateTime(QDate(2026, 12, 8), QTime(0, 0)); }
+    QDateTime partyTime() const override { return QDateTime(QDate(2026, 1, 1), QTime(19, 30)); }
+
+private:
+    QStringList mTexts;
+};
+
+struct Run
+{
+    double replace = 0, fit = 0, exportPdf = 0;
+    double fitOffice = 0; // of the fitting pass, the time the office was working
+    QStringList sizes;
+};
+
+double medianOf(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+Run run(const QString &templatePath, const QString &folder, const Details &details)
+{
+    Run result;
+    QElapsedTimer timer;
+    const QString documentPath = folder + QStringLiteral("/filled.doc");
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = openDocument(word, templatePath, true);
+        Guard guard(QStringLiteral("Bench"), QStringLiteral("Fit"));
+        timer.start();
+        ReplacePlaceholders(guard, document, details);
+        result.replace = timer.nsecsElapsed() / 1e6;
+        const auto officeBefore = officeModule().officeTime();
+        timer.restart();
+        FitText(guard, document, details);
+        result.fit = timer.nsecsElapsed() / 1e6;
+        result.fitOffice = (officeModule().officeTime() - officeBefore).count() / 1e6;
+        for (const Variant &shape : document.object(u"Shapes"_qs).enumerate()) {
+            const Object frame = shape.toObject().object(u"TextFrame"_qs);
+            if (frame.get(u"HasText"_qs).toBool())
+                result.sizes.append(frame.object(u"TextRange"_qs).object(u"Font"_qs).get(u"Size"_qs).toString());
+        }
+        document.call(u"SaveAs"_qs, {documentPath});
+        word.call(u"Quit"_qs);
+    }
+    timer.restart();
+    ExportPdf(documentPath, folder + QStringLiteral("/invitation.pdf"));
+    result.exportPdf = timer.nsecsElapsed() / 1e6;
+    return result;
+}
+
+void measure(QTextStream &out, const char *name, const QString &templatePath, const QString &folder, const Details &details)
+{
+    const int runs = 9;
+    run(templatePath, folder, details); // warm-up
+    QList<double> replace, fit, fitOffice, exportPdf;
+    QStringList sizes;
+    for (int i = 0; i < runs; ++i) {
+        const Run each = run(templatePath, folder, details);
+        replace.append(each.replace);
+        fit.append(each.fit);
+        fitOffice.append(each.fitOffice);
+        exportPdf.append(each.exportPdf);
+        sizes = each.sizes;
+    }
+    out << QStringLiteral("%1: replace %2 ms, fit %3 ms (office at work %4), PDF export %5 ms; sizes %6\n")
+               .arg(QLatin1String(name)).arg(medianOf(replace), 0, 'f', 1).arg(medianOf(fit), 0, 'f', 1)
+               .arg(medianOf(fitOffice), 0, 'f', 1).arg(medianOf(exportPdf), 0, 'f', 1).arg(sizes.join(QLatin1Char(' ')));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A private cache folder: the benchmark's office profile is not the user's.
+    QTemporaryDir root;
+    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
+    QApplication application(argc, argv);
+    CountingBoxes boxes;
+    MessageBoxes::setInstance(&boxes);
+    registerOfficeEngine();
+    QTextStream out(stdout);
+    try {
+        const QString templatePath = root.filePath(QStringLiteral("template.dot"));
+        if (!QFile::copy(QStringLiteral(":/CUSTOM/101"), templatePath))
+            throw RuntimeError(QStringLiteral("the template could not be written"));
+        out << QStringLiteral("median of 9 runs with the office warm, on the real template\n");
+        measure(out, "sample     ", templatePath, root.path(),
+                Details({"Ilse and Bram Ketterly", "North Vellmont", "417 Larkspur Avenue", "WA"}));
+        measure(out, "long values", templatePath, root.path(),
+                Details({"The Very Reverend Doctor Bartholomew Fitzgerald Montgomery and Lady Evangeline Ashworth",
+                         "Port Saint Lucie Gardens by the Sea",
+                         "12345 North Old Mill Creek Settlement Road, Apartment 1407B, Building C", "Washington"}));
+    } catch (const RuntimeError &error) {
+        out << "failed: " << error.description() << '\n';
+        shutdownOfficeEngine();
+        return 1;
+    }
+    shutdownOfficeEngine();
+    return boxes.shown == 0 ? 0 : 1;
+}
