@@ -1,7 +1,7 @@
 // Times the fitting pass on the real template with the office warm, for the sample invitation
 // (every box fits: nothing is shrunk) and for long values (two boxes shrunk), next to the
 // replacement before it; then the PDF export of the filled document. Prints the sizes each box
-// ended at.
+// ended at; BENCH_KEEP=folder keeps the PDFs.
 #include "EngineCycle.h"
 
 #include "automation/CreateObject.h"
@@ -97,6 +97,13 @@ void measure(QTextStream &out, const char *name, const QString &templatePath, co
         fitOffice.append(each.fitOffice);
         exportPdf.append(each.exportPdf);
         sizes = each.sizes;
+    }
+    // BENCH_KEEP=folder keeps each case's PDF there, to look at.
+    const QString keep = qEnvironmentVariable("BENCH_KEEP");
+    if (!keep.isEmpty()) {
+        const QString kept = keep + QLatin1Char('/') + QString::fromLatin1(name).trimmed().replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".pdf");
+        QFile::remove(kept);
+        QFile::copy(folder + QStringLiteral("/invitation.pdf"), kept);
     }
     out << QStringLiteral("%1: replace %2 ms, fit %3 ms (office at work %4), PDF export %5 ms; sizes %6\n")
                .arg(QLatin1String(name)).arg(medianOf(replace), 0, 'f', 1).arg(medianOf(fit), 0, 'f', 1)
