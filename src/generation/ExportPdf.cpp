@@ -56,7 +56,11 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
 
 void ExportPdf(const QString &documentPath, const QString &destination)
 {
-    if (destination.isEmpty() || QFileInfo(destination).isDir() || !QFileInfo(QFileInfo(destination).absolutePath()).isDir())
+    // What the office could only say in its own terms is said before it starts.
+    const QFileInfo target(destination);
+    const QFileInfo folder(target.absolutePath());
+    if (destination.isEmpty() || target.isDir() || !folder.isDir() || !folder.isWritable()
+        || (target.exists() && !target.isWritable()))
         throw RuntimeError(describeFileFailure(destination));
     if (!FileExists(documentPath))
         raise(StandardError::FileNotFound);

@@ -57,7 +57,10 @@ bool shrinkToFit(const Object &frame, const Object &font, double design)
         while (overflowing - fits > 1) {
             const int middle = (fits + overflowing) / 2;
             setSize(middle);
-            (overflows(frame) ? overflowing : fits) = middle;
+            if (overflows(frame))
+                overflowing = middle;
+            else
+                fits = middle;
         }
         setSize(std::max(smallest, fits - MarginSteps));
         return true;
