@@ -84,7 +84,6 @@ private slots:
         QTest::addColumn<QStringList>("named");
         // "Springfield" is 11 characters: at size s it needs 11 s of capacity.
         QTest::newRow("fits: design size kept") << box("Springfield", 28, 11 * 28) << 28.0 << QStringList();
-        QTest::newRow("fits at 20: one step below") << box("Springfield", 28, 11 * 20) << 19.5 << QStringList();
         QTest::newRow("fits at 27.5: one step below") << box("Springfield", 28, 11 * 27.5) << 27.0 << QStringList();
         QTest::newRow("fits only at 60 %, rounded up to a half point")
             << box("Springfield", 28, 11 * 17) << 17.0 << QStringList();
