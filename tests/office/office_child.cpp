@@ -2,8 +2,10 @@
 // limits or mounts):
 //   office_child end | wait   starts the engine, says which office it started, then ends
 //                             normally or waits to be killed;
-//   office_child save SRC DEST   opens SRC and saves it as DEST, says "saved" or "failed" with
-//                             the description, then "left" and what DEST's folder holds.
+//   office_child save SRC DEST [FULL]   opens SRC and saves it as DEST, says "saved" or
+//                             "failed" with the description, then "left" and what DEST's
+//                             folder holds. With FULL, the file system of that folder is filled
+//                             up to its last 64 KiB just before the save.
 #include "automation/CreateObject.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
@@ -15,14 +17,46 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 namespace {
 
-void save(QTextStream &out, const QString &source, const QString &destination)
+// Fills the file system of folder up to its last 64 KiB with a file that is removed afterwards.
+class Filler
+{
+public:
+    explicit Filler(const QString &folder)
+        : mPath(folder.isEmpty() ? QByteArray() : QFile::encodeName(folder + QStringLiteral("/.filler")))
+    {
+        struct statvfs space {};
+        if (mPath.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &space) != 0)
+            return;
+        const off_t room = off_t(space.f_bavail * space.f_frsize) - 64 * 1024;
+        const int file = ::open(mPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (file >= 0 && room > 0)
+            ::posix_fallocate(file, 0, room);
+        if (file >= 0)
+            ::close(file);
+    }
+    ~Filler()
+    {
+        if (!mPath.isEmpty())
+            ::unlink(mPath.constData());
+    }
+
+private:
+    QByteArray mPath;
+};
+
+void save(QTextStream &out, const QString &source, const QString &destination, const QString &full)
 {
     try {
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         const Object document = word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {source}).toObject();
         try {
+            const Filler filler(full);
             document.call(QStringLiteral("SaveAs"), {destination});
             out << "saved" << Qt::endl;
         } catch (const RuntimeError &error) {
@@ -48,7 +82,7 @@ int main(int argc, char *argv[])
     registerOfficeEngine();
     const QStringList arguments = application.arguments();
     if (arguments.value(1) == QLatin1String("save")) {
-        save(out, arguments.value(2), arguments.value(3));
+        save(out, arguments.value(2), arguments.value(3), arguments.value(4));
         Program::runCleanups();
         return 0;
     }

@@ -54,7 +54,8 @@ Object open(const Object &word, const QString &path)
 
 // The office process and the calls into it: a hung office is ended within its bound while the
 // window goes on being served, a request to end the program is honoured at once, the office
-// starts in the background, and it gets a UTF-8 locale whatever ours is.
+// starts in the background, it gets a UTF-8 locale whatever ours is, and a save that runs out of
+// space says so and hands nothing on.
 class OfficeProcessTest : public QObject
 {
     Q_OBJECT
@@ -242,6 +243,45 @@ private slots:
         QFile saved(folder + QStringLiteral("/filled.doc"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    }
+
+    // SaveAs on a full disk used to leave a cut-off document and report success, or an empty
+    // one and a generic error. Each row fills one small file system just before the save: the
+    // destination's, or the office's own folder (where the office then writes an empty document
+    // and says nothing).
+    void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("full");
+        QTest::newRow("destination full") << "temp";
+        QTest::newRow("office's folder full") << "cache";
+    }
+    void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile()
+    {
+        QFETCH(QString, full);
+        if (::geteuid() != 0)
+            QSKIP("Mounting a small file system needs root; this test runs only as root.");
+        const QString root = environment->root() + QStringLiteral("/small-") + full;
+        const QString temp = root + QStringLiteral("/temp");
+        const QString cache = root + QStringLiteral("/cache");
+        QVERIFY(QDir().mkpath(temp) && QDir().mkpath(cache));
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("TEMP"), temp);
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+        // A mount namespace of the child's own: the small file systems vanish with it.
+        const QString script = QStringLiteral(
+            "mount -t tmpfs -o size=4m tmpfs \"$1\" && mount -t tmpfs -o size=16m tmpfs \"$2\" || exit 99; "
+            "printf earlier > \"$1/invitation.doc\" && exec \"$3\" save \"$4\" \"$1/invitation.doc\" \"$5\"");
+        QProcess child;
+        child.setProcessEnvironment(childEnvironment);
+        child.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                                                QStringLiteral("sh"), temp, cache,
+                                                QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
+                                                document, full == QLatin1String("temp") ? temp : cache});
+        QVERIFY(child.waitForFinished(120000));
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            QSKIP(qPrintable(QStringLiteral("No small file system could be mounted here: ") + QString::fromLocal8Bit(child.readAllStandardError())));
+        // Nothing else is left beside the earlier file, which is as it was.
+        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()), QStringLiteral("failed Disk full\nleft invitation.doc:7\n"));
     }
 };
 
