@@ -14,9 +14,11 @@
 // failure is a RuntimeError with a description. Every member may be used from any thread.
 //
 // Calls into the office run on threads of the module while the calling thread waits; when the
-// caller is the program's main thread it handles everything but user input meanwhile (repaints,
-// timers, the window manager's close request, the termination signal), so the window never
-// freezes and no click or key re-enters a handler (they stay queued until the call returns).
+// caller is the program's main thread and the call takes longer than a few milliseconds, it
+// handles the events that come meanwhile (repaints, timers, the window manager's close request,
+// the termination signal), so the window never freezes, and ignores user input (clicks, keys,
+// shortcuts), so no handler is re-entered. Input that comes during a call too short for that
+// stays queued and is handled after the call, as usual.
 // An office that does not answer a call within the call bound is killed and the call fails with
 // a description. Once the program has ended (Program::EndProgram), a waiting call fails at once
 // with the office killed, and no office is started again.

@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -100,7 +102,8 @@ private slots:
         QCOMPARE(officesOn(profile()), QList<qint64>());
     }
 
-    // A stopped office used to freeze the whole window for the 60 s of the watchdog.
+    // A stopped office used to freeze the whole window for the 60 s of the watchdog; clicks
+    // made meanwhile ran their handlers after it.
     void aStoppedOfficeIsEndedWithinTwentySecondsWhileTheWindowIsServed()
     {
         const Object word = CreateObject(QStringLiteral("Word.Application"));
@@ -110,6 +113,16 @@ private slots:
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(100);
+        QPushButton button;
+        QLineEdit field;
+        button.show();
+        field.show();
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+        QTimer::singleShot(500, [&] {
+            QTest::mouseClick(&button, Qt::LeftButton);
+            QTest::keyClicks(&field, QStringLiteral("typed"));
+        });
         ::kill(pid_t(office), SIGSTOP);
         QElapsedTimer elapsed;
         elapsed.start();
@@ -121,8 +134,13 @@ private slots:
         }
         QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
         QVERIFY(!processRunning(office));
-        // Timers (and so repaints and close requests) went on while the call waited.
+        // Timers (and so repaints and close requests) went on while the call waited; input did
+        // not reach its handlers.
         QVERIFY2(ticks >= elapsed.elapsed() / 100 / 2, qPrintable(QString::number(ticks)));
+        QCOMPARE(clicks, 0);
+        QCOMPARE(field.text(), QString());
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
     }
 
     // Closing the window, or SIGTERM, while the office hung used to wait for the watchdog.

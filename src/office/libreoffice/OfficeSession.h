@@ -23,7 +23,8 @@
 
 // One running office and our connection to it. Every call into the office goes through call(),
 // which runs the work on a work thread of the module while the calling thread waits (the
-// program's main thread handling all but user input meanwhile), turns the office's exceptions
+// program's main thread serving its events, but not user input, meanwhile: see Job::wait),
+// turns the office's exceptions
 // into RuntimeErrors with a description, refuses at once when the office has died, and lets the
 // watchdog end an office that does not answer within the call bound. call() may be used from
 // several threads at once.

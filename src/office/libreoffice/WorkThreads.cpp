@@ -1,6 +1,7 @@
 #include "WorkThreads.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 
 #include <thread>
@@ -31,6 +32,67 @@ bool onMainThread()
     const QCoreApplication *application = QCoreApplication::instance();
     return application && QThread::currentThread() == application->thread();
 }
+
+// Ignores user input while the main thread waits for a job. Qt's own way, handling events with
+// ExcludeUserInputEvents, also holds back the window manager's request to close a window, which
+// must end the program at once; and input held back to be handed over later cannot be replayed
+// faithfully (a shortcut is resolved before its key reaches any window). Only events at the
+// waiting loop's level are ignored: a dialog opened meanwhile runs a loop of its own.
+class InputIgnorer : public QObject
+{
+public:
+    static InputIgnorer &instance()
+    {
+        static auto *ignorer = [] {
+            auto *created = new InputIgnorer;
+            QCoreApplication::instance()->installEventFilter(created);
+            return created;
+        }();
+        return *ignorer;
+    }
+
+    // While a wait at the current loop level handles events.
+    struct Scope
+    {
+        Scope() : previous(instance().mLevel) { instance().mLevel = QThread::currentThread()->loopLevel(); }
+        ~Scope() { instance().mLevel = previous; }
+        int previous;
+    };
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return mLevel >= 0 && isUserInput(event->type()) && QThread::currentThread()->loopLevel() == mLevel;
+    }
+
+private:
+    static bool isUserInput(QEvent::Type type)
+    {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    int mLevel = -1; // the loop level of the waiting loop, or -1 when none waits
+};
 
 } // namespace
 
@@ -63,7 +125,10 @@ void Job::wait(const std::function<bool()> &interrupted)
         if (!serveEvents || served)
             continue;
         lock.unlock();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        {
+            const InputIgnorer::Scope ignoringInput;
+            QCoreApplication::processEvents();
+        }
         served = interrupted && interrupted();
         lock.lock();
     }

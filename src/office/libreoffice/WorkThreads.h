@@ -11,10 +11,11 @@ class Job
 public:
     bool isDone() const;
 
-    // Waits until the job is done. On the program's main thread the wait handles everything but
-    // user input every few milliseconds (repaints, timers, the window manager's close request,
-    // the termination signal), so that the window never freezes and no click or key re-enters
-    // a handler: user input stays queued until the wait is over. After each such pass
+    // Waits until the job is done. On the program's main thread a wait longer than a few
+    // milliseconds handles the events that come meanwhile (repaints, timers, the window
+    // manager's close request, the termination signal), so that the window never freezes, and
+    // ignores user input (clicks, keys, shortcuts, the wheel), so that no handler is re-entered;
+    // a dialog opened meanwhile gets its input as usual. After each pass over the events
     // interrupted() is asked; once it says true the wait goes on without handling events.
     // Other threads simply wait.
     void wait(const std::function<bool()> &interrupted = {});
