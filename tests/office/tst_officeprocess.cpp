@@ -16,7 +16,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -201,6 +203,33 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(failures, QStringList());
         setOfficeEngineStartFailureHandler(nullptr);
+    }
+
+    // The page picture is sharpened on a worker thread while the main thread goes on calling.
+    void callsFromAWorkerThreadAndTheMainThreadAtOnce()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object mine = open(word, document);
+        std::atomic<bool> workerDone = false;
+        QString workerError;
+        std::thread worker([&] {
+            try {
+                const Object theirs = CreateObject(QStringLiteral("Word.Application"));
+                const Object shapes = open(theirs, document);
+                for (int i = 0; i < 50; ++i)
+                    shapes.object(QStringLiteral("Shapes")).enumerate();
+                theirs.call(QStringLiteral("Quit"));
+            } catch (const RuntimeError &error) {
+                workerError = error.description();
+            }
+            workerDone = true;
+        });
+        int mainCalls = 0;
+        for (; !workerDone || mainCalls == 0; ++mainCalls)
+            mine.object(QStringLiteral("Shapes")).enumerate();
+        worker.join();
+        QCOMPARE(workerError, QString());
+        word.call(QStringLiteral("Quit"));
     }
 
     void aBackgroundStartThatFailsDeliversItsCause_data()

@@ -33,7 +33,7 @@ constexpr int RestartAfterProfileSetup = 81;
 constexpr int ConnectRetryMs = 20;
 // Ending an idle office: how long it may take to agree, then to exit, before it is killed.
 constexpr std::chrono::milliseconds TerminateBound{500};
-constexpr int ExitGraceMs = 300;
+constexpr int ExitGraceMs = 450;
 
 // The session whose call the current thread is running, if any.
 thread_local const OfficeSession *callingSession = nullptr;
