@@ -395,7 +395,7 @@ private slots:
         }
         QVERIFY(timer.elapsed() >= 1400 && timer.elapsed() < 5000);
         QVERIFY(waitUntilGone(office, 2000));
-        officeModule().setTimeouts(30s, 60s);
+        officeModule().setTimeouts(15s, 10s); // the defaults
         const Object fresh = CreateObject(QStringLiteral("Word.Application"));
         QVERIFY(officeModule().processId() != office);
         fresh.call(QStringLiteral("Quit"));
@@ -404,14 +404,14 @@ private slots:
     void aStartThatDoesNotConnectInTimeIsEnded()
     {
         shutdownOfficeEngine();
-        officeModule().setTimeouts(50ms, 60s);
+        officeModule().setTimeouts(50ms, 10s);
         try {
             CreateObject(QStringLiteral("Word.Application"));
             QFAIL("an office started in 50 ms");
         } catch (const RuntimeError &error) {
             QVERIFY2(error.description().contains(QStringLiteral("did not start")), qPrintable(error.description()));
         }
-        officeModule().setTimeouts(30s, 60s);
+        officeModule().setTimeouts(15s, 10s); // the defaults
         // No office is left on the profile.
         const QByteArray profile = QUrl::fromLocalFile(officeFolder() + QStringLiteral("/profile-1")).toEncoded();
         const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);

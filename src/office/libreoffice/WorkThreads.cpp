@@ -96,12 +96,6 @@ private:
 
 } // namespace
 
-bool Job::isDone() const
-{
-    std::lock_guard lock(mMutex);
-    return mFinished;
-}
-
 void Job::finish()
 {
     std::lock_guard lock(mMutex);
@@ -117,19 +111,18 @@ bool Job::waitPlainly(int ms)
 
 void Job::wait(const std::function<bool()> &interrupted)
 {
-    const bool serveEvents = onMainThread();
-    bool served = false;
+    bool serveEvents = onMainThread();
     std::unique_lock lock(mMutex);
     // Most calls take well under one slice: they return without touching the event loop.
     while (!mDone.wait_for(lock, EventSlice, [this] { return mFinished; })) {
-        if (!serveEvents || served)
+        if (!serveEvents)
             continue;
         lock.unlock();
         {
             const InputIgnorer::Scope ignoringInput;
             QCoreApplication::processEvents();
         }
-        served = interrupted && interrupted();
+        serveEvents = !(interrupted && interrupted());
         lock.lock();
     }
 }

@@ -9,8 +9,6 @@
 class Job
 {
 public:
-    bool isDone() const;
-
     // Waits until the job is done. On the program's main thread a wait longer than a few
     // milliseconds handles the events that come meanwhile (repaints, timers, the window
     // manager's close request, the termination signal), so that the window never freezes, and
@@ -26,7 +24,7 @@ private:
     friend class WorkThreads;
     void finish();
 
-    mutable std::mutex mMutex;
+    std::mutex mMutex;
     std::condition_variable mDone;
     bool mFinished = false;
 };
