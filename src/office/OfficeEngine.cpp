@@ -8,13 +8,19 @@
 #include <QCoreApplication>
 #include <QLibrary>
 
+#include <mutex>
+
 namespace {
 
 OfficeModule *loadedModule = nullptr;
 bool cleanupRegistered = false;
+QString loadFailure;
 
 OfficeModule &loadModule()
 {
+    // Worker threads may create "Word.Application" too.
+    static std::mutex loading;
+    std::lock_guard lock(loading);
     if (loadedModule)
         return *loadedModule;
     // Kept loaded for the rest of the program: the module owns the office process.
@@ -24,14 +30,23 @@ OfficeModule &loadModule()
     // exception types by name.
     library.setLoadHints(QLibrary::ExportExternalSymbolsHint);
     if (!library.load())
-        throw RuntimeError(QStringLiteral("The document engine could not be loaded: %1")
-                               .arg(library.errorString()));
-    const auto entry = reinterpret_cast<OfficeModuleEntry>(library.resolve(MISTLEFOLD_OFFICE_ENTRY));
-    if (!entry)
-        throw RuntimeError(QStringLiteral("The document engine module %1 is not valid.")
-                               .arg(officeModulePath()));
-    loadedModule = entry();
+        loadFailure = QStringLiteral("The document engine could not be loaded: %1").arg(library.errorString()).simplified();
+    else if (const auto entry = reinterpret_cast<OfficeModuleEntry>(library.resolve(MISTLEFOLD_OFFICE_ENTRY)))
+        loadedModule = entry();
+    else
+        loadFailure = QStringLiteral("The document engine module %1 is not valid.").arg(officeModulePath());
+    if (!loadedModule)
+        throw RuntimeError(loadFailure);
     return *loadedModule;
+}
+
+// The office must end with the program; the hook is added again after a shutdown.
+void ensureCleanup()
+{
+    if (!cleanupRegistered) {
+        cleanupRegistered = true;
+        Program::addCleanup(shutdownOfficeEngine);
+    }
 }
 
 } // namespace
@@ -59,11 +74,42 @@ void registerOfficeEngine()
 {
     AutomationServers::registerServer(QStringLiteral("Word.Application"), [] {
         OfficeModule &module = loadModule();
-        // The office must end with the program; the hook is added again after a shutdown.
-        if (!cleanupRegistered) {
-            cleanupRegistered = true;
-            Program::addCleanup(shutdownOfficeEngine);
-        }
+        ensureCleanup();
         return module.createApplication();
     });
+}
+
+QString officeEngineUnavailableCause()
+{
+    try {
+        return loadModule().unavailableCause();
+    } catch (const RuntimeError &error) {
+        return error.description();
+    }
+}
+
+void startOfficeEngineInBackground()
+{
+    try {
+        OfficeModule &module = loadModule();
+        ensureCleanup();
+        module.startInBackground();
+    } catch (const RuntimeError &) {
+        // Told by officeEngineUnavailableCause, and by the next CreateObject.
+    }
+}
+
+void setOfficeEngineStartFailureHandler(std::function<void(const QString &cause)> handler)
+{
+    try {
+        loadModule().setStartFailureHandler(std::move(handler));
+    } catch (const RuntimeError &) {
+    }
+}
+
+QString officeEngineFailureCause()
+{
+    if (!loadedModule)
+        return loadFailure;
+    return loadedModule->lastFailure();
 }

@@ -2,18 +2,35 @@
 
 #include <QString>
 
+#include <functional>
+
 class OfficeModule;
 
 // The document engine behind "Word.Application": the office module, loaded from the
-// executable's folder on first use.
+// executable's folder on first use. No office types cross this line.
 
 // Registers the ProgID "Word.Application" with the automation layer. Creating it loads the
-// module and starts (or reuses) the office; a module that cannot be loaded, or an office that
-// cannot be started, makes CreateObject fail with a description.
+// module and starts (or reuses, or waits for) the office; a module that cannot be loaded, or an
+// office that cannot be started, makes CreateObject fail with a description.
 void registerOfficeEngine();
 
-// Ends the office process and removes its temporary files now. Also runs as a clean-up hook when
-// the program ends; harmless when no office runs.
+// Whether the engine can run here at all, told at once without starting an office: the module
+// loads, the office program and its type libraries are there, and the office's profile folder
+// can be created. Empty when it can; otherwise the cause, in one line.
+QString officeEngineUnavailableCause();
+
+// Starts the office in the background and returns at once, so that the first "Word.Application"
+// finds it ready (one created meanwhile waits for it). When this start fails, the handler given
+// to setOfficeEngineStartFailureHandler runs on the program's main thread with the cause.
+void startOfficeEngineInBackground();
+void setOfficeEngineStartFailureHandler(std::function<void(const QString &cause)> handler);
+
+// The cause of the engine's last failure to load or start, in one line; empty when none.
+QString officeEngineFailureCause();
+
+// Ends the office process and removes its temporary files now, within about a second even while
+// a call into the office hangs. Also runs as a clean-up hook when the program ends; harmless
+// when no office runs.
 void shutdownOfficeEngine();
 
 // The loaded module. Throws RuntimeError with a description when it cannot be loaded.

@@ -1,5 +1,11 @@
-// A stand-in for the program in tests of the office's lifetime: starts the engine, says which
-// office it started, then either ends normally ("end") or waits to be killed ("wait").
+// A stand-in for the program in tests that need a process of their own (its own environment,
+// limits or mounts):
+//   office_child end | wait   starts the engine, says which office it started, then ends
+//                             normally or waits to be killed;
+//   office_child save SRC DEST [FULL]   opens SRC and saves it as DEST, says "saved" or
+//                             "failed" with the description, then "left" and what DEST's
+//                             folder holds. With FULL, the file system of that folder is filled
+//                             up to its last 64 KiB just before the save.
 #include "automation/CreateObject.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
@@ -7,13 +13,79 @@
 #include "shell/RuntimeError.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// Fills the file system of folder up to its last 64 KiB with a file that is removed afterwards.
+class Filler
+{
+public:
+    explicit Filler(const QString &folder)
+        : mPath(folder.isEmpty() ? QByteArray() : QFile::encodeName(folder + QStringLiteral("/.filler")))
+    {
+        struct statvfs space {};
+        if (mPath.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &space) != 0)
+            return;
+        const off_t room = off_t(space.f_bavail * space.f_frsize) - 64 * 1024;
+        const int file = ::open(mPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (file >= 0 && room > 0)
+            ::posix_fallocate(file, 0, room);
+        if (file >= 0)
+            ::close(file);
+    }
+    ~Filler()
+    {
+        if (!mPath.isEmpty())
+            ::unlink(mPath.constData());
+    }
+
+private:
+    QByteArray mPath;
+};
+
+void save(QTextStream &out, const QString &source, const QString &destination, const QString &full)
+{
+    try {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {source}).toObject();
+        try {
+            const Filler filler(full);
+            document.call(QStringLiteral("SaveAs"), {destination});
+            out << "saved" << Qt::endl;
+        } catch (const RuntimeError &error) {
+            out << "failed " << error.description() << Qt::endl;
+        }
+        word.call(QStringLiteral("Quit"));
+    } catch (const RuntimeError &error) {
+        out << "failed to open: " << error.description() << Qt::endl;
+    }
+    QStringList left;
+    const QFileInfoList files = QDir(QFileInfo(destination).path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &file : files)
+        left.append(QStringLiteral("%1:%2").arg(file.fileName()).arg(file.size()));
+    out << "left " << left.join(QLatin1Char(',')) << Qt::endl;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QTextStream out(stdout);
     registerOfficeEngine();
+    const QStringList arguments = application.arguments();
+    if (arguments.value(1) == QLatin1String("save")) {
+        save(out, arguments.value(2), arguments.value(3), arguments.value(4));
+        Program::runCleanups();
+        return 0;
+    }
     try {
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         out << "office " << officeModule().processId() << Qt::endl;
@@ -21,7 +93,7 @@ int main(int argc, char *argv[])
         out << "failed " << error.description() << Qt::endl;
         return 1;
     }
-    if (application.arguments().value(1) == QLatin1String("end")) {
+    if (arguments.value(1) == QLatin1String("end")) {
         Program::runCleanups();
         return 0;
     }

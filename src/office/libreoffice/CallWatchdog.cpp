@@ -1,5 +1,7 @@
 #include "CallWatchdog.h"
 
+#include <algorithm>
+
 CallWatchdog::CallWatchdog(std::function<void()> onTimeout)
     : mOnTimeout(std::move(onTimeout))
     , mThread([this] { watch(); })
@@ -28,35 +30,48 @@ std::chrono::milliseconds CallWatchdog::timeout() const
     return mTimeout;
 }
 
-void CallWatchdog::arm()
+std::uint64_t CallWatchdog::arm()
 {
-    {
-        std::lock_guard lock(mMutex);
-        mDeadline = std::chrono::steady_clock::now() + mTimeout;
-    }
-    mWake.notify_all();
+    return arm(timeout());
 }
 
-void CallWatchdog::disarm()
+std::uint64_t CallWatchdog::arm(std::chrono::milliseconds timeout)
+{
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(mMutex);
+        ticket = ++mLastTicket;
+        mDeadlines.emplace(ticket, std::chrono::steady_clock::now() + timeout);
+    }
+    mWake.notify_all();
+    return ticket;
+}
+
+void CallWatchdog::disarm(std::uint64_t ticket)
 {
     std::lock_guard lock(mMutex);
-    mDeadline.reset();
+    mDeadlines.erase(ticket);
 }
 
 void CallWatchdog::watch()
 {
     std::unique_lock lock(mMutex);
     while (!mStopping) {
-        if (!mDeadline) {
+        if (mDeadlines.empty()) {
             mWake.wait(lock);
             continue;
         }
-        if (std::chrono::steady_clock::now() < *mDeadline) {
-            mWake.wait_until(lock, *mDeadline);
+        const auto first = std::min_element(mDeadlines.begin(), mDeadlines.end(),
+                                            [](const auto &a, const auto &b) { return a.second < b.second; });
+        if (std::chrono::steady_clock::now() < first->second) {
+            mWake.wait_until(lock, first->second);
             continue;
         }
-        mDeadline.reset();
+        // The office is ended for every call in flight at once.
+        mDeadlines.clear();
         mFired = true;
+        lock.unlock();
         mOnTimeout();
+        lock.lock();
     }
 }

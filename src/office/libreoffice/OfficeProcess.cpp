@@ -6,12 +6,22 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 
+#include <cerrno>
+#include <clocale>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <langinfo.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace {
 
@@ -30,6 +40,24 @@ QString cacheFolder()
 QString officeFolder()
 {
     return cacheFolder() + QStringLiteral("/mistlefold/office");
+}
+
+// Creates the folder and the folders above it that are missing; 0, or the errno of the failure.
+int makePath(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(QDir::cleanPath(path));
+    for (qsizetype slash = native.indexOf('/', 1); ; slash = native.indexOf('/', slash + 1)) {
+        const QByteArray part = slash < 0 ? native : native.left(slash);
+        struct stat info {};
+        if (::stat(part.constData(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode))
+                return ENOTDIR;
+        } else if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
+            return errno;
+        }
+        if (slash < 0)
+            return 0;
+    }
 }
 
 // The socket the office's pipe leaves behind when it is killed: always under /tmp.
@@ -95,13 +123,134 @@ QList<RunningOffice> officesOnProfile(const QString &userInstallationArgument)
     return result;
 }
 
+// Our own environment, as it is now.
+QByteArrayList currentEnvironment()
+{
+    QByteArrayList result;
+    for (char **entry = environ; *entry; ++entry)
+        result.append(QByteArray(*entry));
+    return result;
+}
+
+// Whether the locale our environment names exists here and is UTF-8.
+bool environmentLocaleIsUtf8()
+{
+    const locale_t named = ::newlocale(LC_CTYPE_MASK, "", locale_t(nullptr));
+    if (!named)
+        return false;
+    const bool utf8 = std::strcmp(::nl_langinfo_l(CODESET, named), "UTF-8") == 0;
+    ::freelocale(named);
+    return utf8;
+}
+
+// The office's environment: ours, with its temporary folder, and a UTF-8 locale. The office
+// turns file URLs into paths in its locale's character set: under C or an 8-bit locale a path
+// holding "ü" cannot be named at all ("Unsupported URL"), so it gets one whatever ours is.
+QByteArrayList officeEnvironment(const QString &tempFolder)
+{
+    QList<QByteArray> replaced{"TMPDIR", "TMP", "TEMP", "SESSION_MANAGER"};
+    QByteArrayList added;
+    for (const char *name : {"TMPDIR", "TMP", "TEMP"})
+        added.append(QByteArray(name) + '=' + QFile::encodeName(tempFolder));
+    if (!environmentLocaleIsUtf8()) {
+        replaced.append("LC_ALL");
+        added.append("LC_ALL=C.UTF-8");
+    }
+    QByteArrayList result = currentEnvironment();
+    result.removeIf([&](const QByteArray &variable) { return replaced.contains(variable.left(variable.indexOf('='))); });
+    return result + added;
+}
+
+std::vector<char *> pointers(QByteArrayList &strings)
+{
+    std::vector<char *> result;
+    for (QByteArray &string : strings)
+        result.push_back(string.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+// Starts a program with its standard output and error going nowhere, and its input from
+// inputFd (or nothing). An office child (dieWithThread) is killed by the kernel when the thread
+// that started it ends, which is when the program dies. Returns its pid; throws RuntimeError
+// with the reason when it cannot be run.
+pid_t spawn(const QString &program, QByteArrayList arguments, QByteArrayList environment, int inputFd,
+            bool dieWithThread)
+{
+    const QByteArray path = QFile::encodeName(program);
+    arguments.prepend(path);
+    const std::vector<char *> argv = pointers(arguments);
+    const std::vector<char *> envp = pointers(environment);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        throw RuntimeError(QStringLiteral("The document engine could not be started: %1").arg(qt_error_string(errno)));
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls from here to exec: the program has other threads.
+        if (dieWithThread) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(1);
+        }
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(inputFd >= 0 ? inputFd : null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::signal(SIGPIPE, SIG_DFL);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execve(argv[0], argv.data(), envp.data());
+        const int error = errno;
+        [[maybe_unused]] const auto written = ::write(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    const int forkError = errno;
+    ::close(report[1]);
+    int execError = 0;
+    ssize_t got = 0;
+    if (pid > 0) {
+        do
+            got = ::read(report[0], &execError, sizeof execError);
+        while (got < 0 && errno == EINTR);
+    }
+    ::close(report[0]);
+    if (pid < 0 || got > 0) {
+        if (pid > 0)
+            ::waitpid(pid, nullptr, 0);
+        throw RuntimeError(QStringLiteral("The document engine could not be started: %1 could not be run (%2).")
+                               .arg(program, qt_error_string(pid < 0 ? forkError : execError)));
+    }
+    return pid;
+}
+
 } // namespace
+
+QString defaultOfficeProgram()
+{
+    return OfficeBinary;
+}
+
+QString officeProgramFolder()
+{
+    return QFileInfo(OfficeBinary).path();
+}
+
+QString ProfileSlot::folderProblem()
+{
+    const QString base = officeFolder();
+    if (const int error = makePath(base))
+        return QStringLiteral("The document engine's profile folder %1 cannot be created: %2.")
+            .arg(base, qt_error_string(error));
+    return QString();
+}
 
 ProfileSlot::ProfileSlot()
 {
     const QString base = officeFolder();
-    if (!QDir().mkpath(base))
-        throw RuntimeError(QStringLiteral("The document engine's folder %1 could not be created.").arg(base));
+    if (const QString problem = folderProblem(); !problem.isEmpty())
+        throw RuntimeError(problem);
     QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (int n = 1; n <= MaxProfiles; ++n) {
         const QString folder = QStringLiteral("%1/profile-%2").arg(base).arg(n);
@@ -134,67 +283,61 @@ QString ProfileSlot::profileUrl() const
 QString ProfileSlot::createTempFolder(const QString &name) const
 {
     const QString folder = mFolder + QStringLiteral("-tmp-") + name;
-    if (!QDir().mkpath(folder))
-        throw RuntimeError(QStringLiteral("The document engine's temporary folder %1 could not be created.").arg(folder));
+    if (const int error = makePath(folder))
+        throw RuntimeError(QStringLiteral("The document engine's temporary folder %1 could not be created: %2.")
+                               .arg(folder, qt_error_string(error)));
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return folder;
 }
 
-OfficeProcess::OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QString &pipeName)
+OfficeProcess::OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QString &pipeName, const QString &program)
     : mSlot(std::move(slot))
     , mPipeName(pipeName)
     , mTempFolder(mSlot->createTempFolder(pipeName))
+    , mProgram(program)
+    , mEnvironment(officeEnvironment(mTempFolder))
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The office's runtime takes its temporary folder from any of these.
-    for (const QString &name : {QStringLiteral("TMPDIR"), QStringLiteral("TMP"), QStringLiteral("TEMP")})
-        environment.insert(name, mTempFolder);
-    environment.remove(QStringLiteral("SESSION_MANAGER"));
-    mProcess.setProcessEnvironment(environment);
-    mProcess.setProgram(OfficeBinary);
-    mProcess.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
-                           QStringLiteral("--nologo"), QStringLiteral("--norestore"),
-                           QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
-                           QStringLiteral("--nocrashreport"), mSlot->userInstallationArgument(),
-                           QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)});
-    mProcess.setStandardInputFile(QProcess::nullDevice());
-    mProcess.setStandardOutputFile(QProcess::nullDevice());
-    mProcess.setStandardErrorFile(QProcess::nullDevice());
-    // The office is killed by the kernel the moment the program dies, however it dies.
-    const pid_t parent = ::getpid();
-    mProcess.setChildProcessModifier([parent] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent)
-            ::_exit(1);
-    });
+    for (const QString &argument :
+         {QStringLiteral("--headless"), QStringLiteral("--invisible"), QStringLiteral("--nologo"),
+          QStringLiteral("--norestore"), QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
+          QStringLiteral("--nocrashreport"), mSlot->userInstallationArgument(),
+          QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)})
+        mArguments.append(argument.toUtf8());
 }
 
 OfficeProcess::~OfficeProcess()
 {
     kill();
+    std::lock_guard lock(mMutex);
+    if (mWatcher > 0) {
+        // It ends by itself once its input is closed; the files are removed already.
+        ::kill(mWatcher, SIGKILL);
+        ::waitpid(mWatcher, nullptr, 0);
+    }
 }
 
 void OfficeProcess::start()
 {
-    if (!QFile::exists(OfficeBinary))
-        throw RuntimeError(QStringLiteral("The document engine is not installed: %1 is missing.").arg(OfficeBinary));
-    mProcess.start();
-    if (!mProcess.waitForStarted(10000))
-        throw RuntimeError(QStringLiteral("The document engine could not be started: %1").arg(mProcess.errorString()));
-    mPid = mProcess.processId();
+    std::lock_guard lock(mMutex);
+    if (mEnded)
+        throw RuntimeError(QStringLiteral("The document engine has been ended."));
+    if (::access(QFile::encodeName(mProgram).constData(), X_OK) != 0)
+        throw RuntimeError(QStringLiteral("The document engine is not installed: %1 is missing.").arg(mProgram));
+    mPid = spawn(mProgram, mArguments, mEnvironment, -1, true);
+    mRunning = true;
     // The watcher reads which office to wait for from here.
     QFile pidFile(mTempFolder + QStringLiteral("/office.pid"));
     if (pidFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
         pidFile.write(QByteArray::number(mPid));
     pidFile.close();
-    if (mWatcher.state() == QProcess::NotRunning)
-        startWatcher();
+    if (mWatcher == 0)
+        startWatcherLocked();
 }
 
 // A watcher outlives the program by a moment: when the program dies its end of the watcher's
 // input closes, and the watcher waits for the office to be gone (killing it if the kernel did
 // not), then removes the office's temporary folder and pipe socket.
-void OfficeProcess::startWatcher()
+void OfficeProcess::startWatcherLocked()
 {
     static const QString script = QStringLiteral(
         "cat >/dev/null; "
@@ -206,20 +349,48 @@ void OfficeProcess::startWatcher()
         "  done; "
         "done; "
         "rm -rf -- \"$1\" \"$2\" \"$3\"");
-    mWatcher.setProgram(QStringLiteral("/bin/sh"));
-    mWatcher.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), mTempFolder, pipeSocket(mPipeName),
-                           singleInstanceSocket(mSlot->profileUrl())});
-    mWatcher.setStandardOutputFile(QProcess::nullDevice());
-    mWatcher.setStandardErrorFile(QProcess::nullDevice());
-    mWatcher.start();
-    mWatcher.waitForStarted(5000);
+    int input[2];
+    if (::pipe2(input, O_CLOEXEC) != 0)
+        return;
+    try {
+        mWatcher = spawn(QStringLiteral("/bin/sh"),
+                         {"-c", script.toUtf8(), "sh", QFile::encodeName(mTempFolder),
+                          QFile::encodeName(pipeSocket(mPipeName)),
+                          QFile::encodeName(singleInstanceSocket(mSlot->profileUrl()))},
+                         currentEnvironment(), input[0], false);
+        mWatcherInput = input[1];
+    } catch (const RuntimeError &) {
+        ::close(input[1]); // no watcher: the program's own clean-up still removes the files
+    }
+    ::close(input[0]);
+}
+
+// Notes the office's exit if it has exited. Call with the lock held.
+bool OfficeProcess::reapLocked()
+{
+    if (!mRunning)
+        return true;
+    int status = 0;
+    const pid_t reaped = ::waitpid(mPid, &status, WNOHANG);
+    if (reaped == 0)
+        return false;
+    mRunning = false;
+    mExitCode = reaped == mPid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
 }
 
 bool OfficeProcess::waitForExit(int ms)
 {
-    if (mProcess.state() == QProcess::NotRunning)
-        return true;
-    return mProcess.waitForFinished(ms);
+    for (int waited = 0;; waited += 2) {
+        {
+            std::lock_guard lock(mMutex);
+            if (reapLocked())
+                return true;
+        }
+        if (waited >= ms)
+            return false;
+        QThread::msleep(2);
+    }
 }
 
 bool OfficeProcess::hasExited()
@@ -227,40 +398,58 @@ bool OfficeProcess::hasExited()
     return waitForExit(0);
 }
 
+int OfficeProcess::exitCode() const
+{
+    std::lock_guard lock(mMutex);
+    return mExitCode;
+}
+
+qint64 OfficeProcess::pid() const
+{
+    std::lock_guard lock(mMutex);
+    return mPid;
+}
+
 void OfficeProcess::finish(int graceMs)
 {
-    if (!waitForExit(graceMs))
-        kill();
-    removeFiles();
+    waitForExit(graceMs);
+    kill();
 }
 
 void OfficeProcess::kill()
 {
-    if (mProcess.state() != QProcess::NotRunning) {
-        mProcess.kill();
-        mProcess.waitForFinished(5000);
+    std::lock_guard lock(mMutex);
+    if (mRunning) {
+        ::kill(mPid, SIGKILL);
+        int status = 0;
+        while (::waitpid(mPid, &status, 0) < 0 && errno == EINTR) {
+        }
+        mRunning = false;
+        mExitCode = -1;
     }
-    removeFiles();
+    endLocked();
 }
 
-void OfficeProcess::removeFiles()
+// Never started again; its files go, and the watcher is told it may end.
+void OfficeProcess::endLocked()
 {
+    mEnded = true;
     QDir(mTempFolder).removeRecursively();
     QFile::remove(pipeSocket(mPipeName));
     QFile::remove(singleInstanceSocket(mSlot->profileUrl()));
-    if (mWatcher.state() != QProcess::NotRunning) {
-        mWatcher.closeWriteChannel();
-        if (!mWatcher.waitForFinished(2000))
-            mWatcher.kill();
+    if (mWatcherInput >= 0) {
+        ::close(mWatcherInput);
+        mWatcherInput = -1;
     }
 }
 
 void OfficeProcess::endStaleOffices()
 {
     QList<RunningOffice> stale = officesOnProfile(mSlot->userInstallationArgument());
-    stale.removeIf([this](const RunningOffice &office) {
-        return mProcess.state() != QProcess::NotRunning && office.pid == mPid;
-    });
+    {
+        std::lock_guard lock(mMutex);
+        stale.removeIf([this](const RunningOffice &office) { return mRunning && office.pid == mPid; });
+    }
     for (const RunningOffice &office : stale)
         ::kill(pid_t(office.pid), SIGTERM);
     for (const RunningOffice &office : stale) {

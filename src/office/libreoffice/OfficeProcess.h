@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QLockFile>
-#include <QProcess>
 #include <QString>
 
 #include <memory>
+#include <mutex>
+#include <sys/types.h>
+
+// The office program started by default, and the folder of its type libraries.
+QString defaultOfficeProgram();
+QString officeProgramFolder();
 
 // A profile of our own for the office, in the user's cache folder. Profiles are numbered; each
 // running copy of the program holds one through a lock file, so that two copies never start two
@@ -14,6 +20,10 @@ class ProfileSlot
 public:
     // Takes the first free profile. Throws RuntimeError when none can be had.
     ProfileSlot();
+
+    // Why the folder of the profiles cannot be had (one line), or empty when it is there.
+    // Creates it when missing.
+    static QString folderProblem();
 
     QString profileFolder() const { return mFolder; }
     // The office's startup argument naming the profile.
@@ -28,27 +38,30 @@ private:
     std::unique_ptr<QLockFile> mLock;
 };
 
-// One office process: soffice.bin started directly (its pid is the office's), headless, on our
-// profile, listening on a pipe of its own, with its own temporary folder. It dies with the
-// program even when the program is killed; a small watcher then removes its temporary folder and
-// pipe socket.
+// One office process: the office program started directly (its pid is the office's), headless,
+// on our profile, listening on a pipe of its own, with its own temporary folder and always a
+// UTF-8 locale. It dies with the program even when the program is killed (with the thread that
+// started it, in fact: start it from a thread that lives as long as the program); a small
+// watcher then removes its temporary folder and pipe socket. Every member may be used from any
+// thread.
 class OfficeProcess
 {
 public:
-    OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QString &pipeName);
+    OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QString &pipeName, const QString &program);
     // Kills the office if it still runs, and removes its files.
     ~OfficeProcess();
 
     OfficeProcess(const OfficeProcess &) = delete;
     OfficeProcess &operator=(const OfficeProcess &) = delete;
 
-    // Starts (or starts again) the office. Throws RuntimeError when it cannot be started.
+    // Starts (or starts again) the office. Throws RuntimeError when it cannot be started, and
+    // once the process has been ended (finish, kill): an ended office is never started again.
     void start();
-    // Waits up to ms for the office to exit; true when it has exited.
+    // Waits up to ms for the office to exit; true when it has exited (or never ran).
     bool waitForExit(int ms);
     bool hasExited();
-    int exitCode() const { return mProcess.exitCode(); }
-    qint64 pid() const { return mPid; }
+    int exitCode() const;
+    qint64 pid() const;
 
     const QString &pipeName() const { return mPipeName; }
     // The office's TMPDIR; the module keeps its own short-lived files there too.
@@ -65,13 +78,22 @@ public:
     void endStaleOffices();
 
 private:
-    void startWatcher();
-    void removeFiles();
+    bool reapLocked();
+    void startWatcherLocked();
+    void endLocked();
 
     std::shared_ptr<const ProfileSlot> mSlot;
     QString mPipeName;
     QString mTempFolder;
-    QProcess mProcess;
-    QProcess mWatcher;
-    qint64 mPid = 0;
+    QString mProgram;
+    QByteArrayList mArguments;
+    QByteArrayList mEnvironment;
+
+    mutable std::mutex mMutex;
+    pid_t mPid = 0;
+    bool mRunning = false;
+    int mExitCode = 0;
+    bool mEnded = false;
+    pid_t mWatcher = 0;
+    int mWatcherInput = -1;
 };

@@ -1,5 +1,9 @@
 #include "OfficeSession.h"
 
+#include "WorkThreads.h"
+
+#include "shell/Program.h"
+
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
@@ -17,6 +21,7 @@
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QUrl>
 
 #include <csignal>
 #include <unistd.h>
@@ -26,6 +31,15 @@ namespace {
 // The office's exit status when it has just set up a new profile and wants to be started again.
 constexpr int RestartAfterProfileSetup = 81;
 constexpr int ConnectRetryMs = 20;
+// Ending an idle office: how long it may take to agree, then to exit, before it is killed.
+constexpr std::chrono::milliseconds TerminateBound{500};
+constexpr int ExitGraceMs = 450;
+
+// The session whose call the current thread is running, if any.
+thread_local const OfficeSession *callingSession = nullptr;
+
+const QString ProgramEnding = QStringLiteral("The program is ending: the document engine was ended.");
+const QString StartCancelled = QStringLiteral("The document engine's start was cancelled: it was ended meanwhile.");
 
 // The component context of our side of the bridge; made once per program run.
 Reference<css::uno::XComponentContext> localContext()
@@ -33,7 +47,7 @@ Reference<css::uno::XComponentContext> localContext()
     static Reference<css::uno::XComponentContext> context = [] {
         // The stock bootstrap file lacks the office API types, so name the type and service
         // files here.
-        const OUString program = "file:///usr/lib/libreoffice/program";
+        const OUString program = toOUString(QUrl::fromLocalFile(officeProgramFolder()).toString(QUrl::FullyEncoded));
         rtl::Bootstrap::set("URE_INTERNAL_LIB_DIR", program);
         rtl::Bootstrap::set("UNO_TYPES", program + "/types.rdb " + program + "/types/offapi.rdb");
         rtl::Bootstrap::set("UNO_SERVICES", program + "/services.rdb");
@@ -69,10 +83,10 @@ QString seconds(std::chrono::milliseconds duration)
 
 } // namespace
 
-OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
-                             std::chrono::milliseconds callTimeout, std::shared_ptr<std::chrono::nanoseconds> officeTime)
-    : mProcess(std::move(slot), newPipeName())
-    , mWatchdog([this] { ::kill(pid_t(mProcess.pid()), SIGKILL); })
+OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, const QString &program,
+                             std::chrono::milliseconds callTimeout, std::shared_ptr<std::atomic<qint64>> officeTime)
+    : mProcess(std::move(slot), newPipeName(), program)
+    , mWatchdog([this] { mProcess.kill(); })
     , mOfficeTime(std::move(officeTime))
 {
     // Writing to the pipe of an office that has just died must fail the call, not end the
@@ -81,21 +95,30 @@ OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chron
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
         std::signal(SIGPIPE, SIG_IGN);
     mWatchdog.setTimeout(callTimeout);
-    mProcess.endStaleOffices();
-    try {
-        connect(startTimeout);
-    } catch (const css::uno::Exception &error) {
-        mProcess.kill();
-        throw RuntimeError(QStringLiteral("The document engine could not be started: %1").arg(describe(error)));
-    } catch (...) {
-        mProcess.kill();
-        throw;
-    }
 }
 
 OfficeSession::~OfficeSession()
 {
     shutdown();
+}
+
+void OfficeSession::start(std::chrono::milliseconds startTimeout)
+{
+    try {
+        mProcess.endStaleOffices();
+        connect(startTimeout);
+        return;
+    } catch (const css::uno::Exception &error) {
+        // Ended meanwhile (the process refuses to start again, the connection breaks): cancelled.
+        const bool cancelled = mEnded && !mWatchdog.fired();
+        const QString description = cancelled ? StartCancelled : failure(QStringLiteral("be started"), error);
+        killNow();
+        throw RuntimeError(description);
+    } catch (const RuntimeError &error) {
+        const bool cancelled = mEnded && !mWatchdog.fired();
+        killNow();
+        throw RuntimeError(cancelled ? StartCancelled : error.description());
+    }
 }
 
 void OfficeSession::connect(std::chrono::milliseconds startTimeout)
@@ -110,6 +133,8 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
     mProcess.start();
     Reference<css::connection::XConnection> connection;
     while (!connection.is()) {
+        if (mEnded)
+            throw RuntimeError(StartCancelled);
         try {
             connection = connector->connect(address);
             break;
@@ -135,13 +160,21 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
                                    .arg(seconds(startTimeout)));
         }
     }
-    // Connected: from here on the office answers calls, within the watchdog's bound.
-    CallScope scope(*this);
-    mBridge = css::bridge::BridgeFactory::create(local)->createBridge(OUString(), "urp", connection, nullptr);
+    // Connected: from here on the office answers calls, within the watchdog's bound, which
+    // keeps the whole start within its own bound (and a second).
+    const auto remaining = startTimeout - std::chrono::milliseconds(elapsed.elapsed());
+    CallScope scope(*this, std::min(mWatchdog.timeout(), std::max(remaining, std::chrono::milliseconds(1000))));
+    {
+        std::lock_guard lock(mConnectionMutex);
+        if (mEnded)
+            throw RuntimeError(StartCancelled);
+        mBridge = css::bridge::BridgeFactory::create(local)->createBridge(OUString(), "urp", connection, nullptr);
+    }
     Reference<css::lang::XComponent>(mBridge, UNO_QUERY_THROW)->addEventListener(new BridgeListener(mBridgeDisposed));
     mContext.set(mBridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
     mDesktop = css::frame::Desktop::create(mContext);
     configure();
+    mConnected = true;
 }
 
 // Documents opened for writing get no lock files beside them in the user's folders.
@@ -162,7 +195,7 @@ void OfficeSession::configure()
 
 bool OfficeSession::isAlive()
 {
-    if (mEnded || *mBridgeDisposed || mWatchdog.fired())
+    if (mEnded || !mConnected || *mBridgeDisposed || mWatchdog.fired())
         return false;
     if (mProcess.hasExited()) {
         mEnded = true;
@@ -183,11 +216,52 @@ bool OfficeSession::answers()
 
 void OfficeSession::ensureAlive()
 {
+    if (Program::hasEnded())
+        throw RuntimeError(ProgramEnding);
     if (mWatchdog.fired())
         throw RuntimeError(QStringLiteral("The document engine did not answer within %1 seconds and was ended.")
                                .arg(seconds(mWatchdog.timeout())));
     if (!isAlive())
         throw RuntimeError(QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
+}
+
+void OfficeSession::run(const QString &what, const std::function<void()> &work)
+{
+    if (callingSession == this) {
+        work();
+        return;
+    }
+    ensureAlive();
+    std::exception_ptr error;
+    ++mCallsInFlight;
+    const auto job = WorkThreads::post([&] {
+        callingSession = this;
+        try {
+            CallScope scope(*this);
+            work();
+        } catch (const css::uno::RuntimeException &unoError) {
+            settle(); // a lost connection shows first as a failing call
+            error = std::make_exception_ptr(RuntimeError(failure(what, unoError)));
+        } catch (const css::uno::Exception &unoError) {
+            error = std::make_exception_ptr(RuntimeError(failure(what, unoError)));
+        } catch (...) {
+            error = std::current_exception();
+        }
+        callingSession = nullptr;
+    });
+    // A request to end the program is honoured at once: the office is killed, which ends the
+    // work within milliseconds.
+    job->wait([this] {
+        if (!Program::hasEnded())
+            return false;
+        killNow();
+        return true;
+    });
+    --mCallsInFlight;
+    if (Program::hasEnded())
+        throw RuntimeError(ProgramEnding);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 // A broken connection first shows as a failing call; the bridge and the process report it a
@@ -209,26 +283,22 @@ QString OfficeSession::failure(const QString &what, const css::uno::Exception &e
     if (mWatchdog.fired())
         return QStringLiteral("The document engine did not answer within %1 seconds and was ended (while trying to %2).")
             .arg(seconds(mWatchdog.timeout()), what);
-    if (!isAlive())
+    if (!isAlive() && mConnected)
         return QStringLiteral("The document engine stopped unexpectedly while trying to %1.").arg(what);
     return QStringLiteral("The document engine could not %1: %2").arg(what, describe(error));
 }
 
-OfficeSession::CallScope::CallScope(OfficeSession &session)
+OfficeSession::CallScope::CallScope(OfficeSession &session, std::optional<std::chrono::milliseconds> bound)
     : session(session)
+    , ticket(bound ? session.mWatchdog.arm(*bound) : session.mWatchdog.arm())
+    , start(std::chrono::steady_clock::now())
 {
-    if (session.mCallDepth++ == 0) {
-        start = std::chrono::steady_clock::now();
-        session.mWatchdog.arm();
-    }
 }
 
 OfficeSession::CallScope::~CallScope()
 {
-    if (--session.mCallDepth == 0) {
-        session.mWatchdog.disarm();
-        *session.mOfficeTime += std::chrono::steady_clock::now() - start;
-    }
+    session.mWatchdog.disarm(ticket);
+    *session.mOfficeTime += (std::chrono::steady_clock::now() - start).count();
 }
 
 QString OfficeSession::temporaryPath(const QString &suffix)
@@ -236,27 +306,46 @@ QString OfficeSession::temporaryPath(const QString &suffix)
     return QStringLiteral("%1/work-%2%3").arg(mProcess.tempFolder()).arg(++mTemporaryFiles).arg(suffix);
 }
 
+void OfficeSession::killNow()
+{
+    mEnded = true;
+    mProcess.kill();
+    disposeBridge();
+}
+
+void OfficeSession::disposeBridge()
+{
+    Reference<css::lang::XComponent> bridge;
+    {
+        std::lock_guard lock(mConnectionMutex);
+        bridge.set(mBridge, UNO_QUERY);
+    }
+    try {
+        if (bridge.is())
+            bridge->dispose();
+    } catch (const css::uno::Exception &) {
+    }
+}
+
 void OfficeSession::shutdown()
 {
+    // Only an idle office that answers is asked to end; the rest is killed at once.
+    const bool ask = isAlive() && mCallsInFlight == 0 && !Program::hasEnded();
+    mEnded = true;
+    if (!ask) {
+        killNow();
+        return;
+    }
     bool terminating = false;
-    if (isAlive()) {
-        mWatchdog.setTimeout(std::chrono::milliseconds(5000));
-        CallScope scope(*this);
+    {
+        CallScope scope(*this, TerminateBound);
         try {
             terminating = mDesktop->terminate();
         } catch (const css::uno::Exception &) {
             terminating = true; // the office may drop the connection while it ends
         }
     }
-    mEnded = true;
-    try {
-        if (mBridge.is())
-            Reference<css::lang::XComponent>(mBridge, UNO_QUERY_THROW)->dispose();
-    } catch (const css::uno::Exception &) {
-    }
-    mDesktop.clear();
-    mContext.clear();
-    mBridge.clear();
+    disposeBridge();
     // An office that refused to end is not waited for.
-    mProcess.finish(terminating ? 3000 : 0);
+    mProcess.finish(terminating ? ExitGraceMs : 0);
 }

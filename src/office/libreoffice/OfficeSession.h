@@ -15,30 +15,47 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <type_traits>
 
 // One running office and our connection to it. Every call into the office goes through call(),
-// which turns the office's exceptions into RuntimeErrors with a description, refuses at once when
-// the office has died, and lets the watchdog end an office that does not answer.
+// which runs the work on a work thread of the module while the calling thread waits (the
+// program's main thread serving its events, but not user input, meanwhile: see Job::wait),
+// turns the office's exceptions
+// into RuntimeErrors with a description, refuses at once when the office has died, and lets the
+// watchdog end an office that does not answer within the call bound. call() may be used from
+// several threads at once.
 class OfficeSession
 {
 public:
-    // Starts an office on the profile and connects to it; throws RuntimeError with a description
-    // when it does not start within startTimeout.
-    // officeTime accumulates the time spent in calls into the office.
-    OfficeSession(std::shared_ptr<const ProfileSlot> slot, std::chrono::milliseconds startTimeout,
-                  std::chrono::milliseconds callTimeout, std::shared_ptr<std::chrono::nanoseconds> officeTime);
+    // An office on the profile, not started yet: start() starts it. program is the office
+    // program to run; officeTime accumulates the time spent in calls into the office, in
+    // nanoseconds.
+    OfficeSession(std::shared_ptr<const ProfileSlot> slot, const QString &program,
+                  std::chrono::milliseconds callTimeout, std::shared_ptr<std::atomic<qint64>> officeTime);
     ~OfficeSession();
 
     OfficeSession(const OfficeSession &) = delete;
     OfficeSession &operator=(const OfficeSession &) = delete;
+
+    // Starts the office and connects to it, blocking until it answers. Throws RuntimeError with
+    // a description when it cannot be started, does not answer within startTimeout, or the
+    // session is shut down meanwhile. The office dies with the thread that starts it: run this on
+    // a work thread (WorkThreads), never on a thread that may end before the program.
+    void start(std::chrono::milliseconds startTimeout);
 
     // False once the office has died, was ended, or the connection broke.
     bool isAlive();
     // Whether the office answers a call now (an office killed a moment ago may not have been
     // noticed yet).
     bool answers();
-    // Ends the office: asks it to terminate, kills it if it does not, removes its files.
+    // Ends the office, from any thread, within about a second: an idle office is asked to
+    // terminate (and killed when it has not within half a second); it is killed at once when a
+    // call is in flight, the start is under way, or the program has ended. A start under way
+    // fails. The office is never started again.
     void shutdown();
 
     qint64 processId() const { return mProcess.pid(); }
@@ -49,20 +66,21 @@ public:
     // A path for a short-lived file of ours in the office's temporary folder.
     QString temporaryPath(const QString &suffix);
 
-    // Runs work (office calls); "what" completes the description of a failure: "The document
-    // engine could not <what>: ...".
+    // Runs work (office calls) and returns its result; "what" completes the description of a
+    // failure: "The document engine could not <what>: ...". Work runs on another thread: it
+    // must not touch the program's windows, the clipboard or other objects of the GUI thread.
+    // A call made from inside work is part of the call around it. When the program ends while
+    // the call waits, the office is killed and the call fails at once.
     template <typename Work>
     auto call(const QString &what, Work &&work) -> decltype(work())
     {
-        ensureAlive();
-        CallScope scope(*this);
-        try {
-            return work();
-        } catch (const css::uno::RuntimeException &error) {
-            settle(); // a lost connection shows first as a failing call
-            throw RuntimeError(failure(what, error));
-        } catch (const css::uno::Exception &error) {
-            throw RuntimeError(failure(what, error));
+        using Result = decltype(work());
+        if constexpr (std::is_void_v<Result>) {
+            run(what, [&] { work(); });
+        } else {
+            std::optional<Result> result;
+            run(what, [&] { result.emplace(work()); });
+            return std::move(*result);
         }
     }
 
@@ -72,25 +90,31 @@ public:
 private:
     struct CallScope
     {
-        explicit CallScope(OfficeSession &session);
+        CallScope(OfficeSession &session, std::optional<std::chrono::milliseconds> bound = std::nullopt);
         ~CallScope();
         OfficeSession &session;
+        std::uint64_t ticket = 0;
         std::chrono::steady_clock::time_point start;
     };
 
+    void run(const QString &what, const std::function<void()> &work);
     void connect(std::chrono::milliseconds startTimeout);
     void configure();
     void settle();
+    void killNow();
+    void disposeBridge();
     QString failure(const QString &what, const css::uno::Exception &error);
 
     OfficeProcess mProcess;
     CallWatchdog mWatchdog;
     std::shared_ptr<std::atomic<bool>> mBridgeDisposed = std::make_shared<std::atomic<bool>>(false);
+    std::mutex mConnectionMutex; // the bridge being set while shutdown may dispose it
     Reference<css::bridge::XBridge> mBridge;
     Reference<css::uno::XComponentContext> mContext;
     Reference<css::frame::XDesktop2> mDesktop;
-    bool mEnded = false;
-    int mCallDepth = 0;
-    std::shared_ptr<std::chrono::nanoseconds> mOfficeTime;
-    int mTemporaryFiles = 0;
+    std::atomic<bool> mConnected{false};
+    std::atomic<bool> mEnded{false};
+    std::atomic<int> mCallsInFlight{0};
+    std::shared_ptr<std::atomic<qint64>> mOfficeTime;
+    std::atomic<int> mTemporaryFiles{0};
 };

@@ -1,5 +1,6 @@
 #include "WordDocument.h"
 
+#include "FileWrite.h"
 #include "PagePicture.h"
 #include "PdfExport.h"
 #include "TextFitting.h"
@@ -14,6 +15,9 @@
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFrame.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <QFile>
+#include <QFileInfo>
+
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -226,16 +230,40 @@ QList<Variant> WordDocument::shapes() const
     });
 }
 
+// The office writes the document into its own temporary folder; it reaches the destination
+// only complete, by rename. So a failed save (a full disk, say) never leaves an empty or cut-off
+// document, nor the office's own temporary files, in the destination's folder, and an earlier
+// file of that name stays as it was.
 void WordDocument::saveAs(const QString &path) const
 {
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("The file name is empty."));
-    session().call(QStringLiteral("save the document as %1").arg(path), [&] {
-        // Always Word 97-2003, whatever the document was opened from (a template, say).
-        const Reference<css::frame::XStorable> storable(mModel, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("MS Word 97"))),
-                                                        property("Overwrite", Any(true))}));
-    });
+    const QString draft = session().temporaryPath(QStringLiteral(".doc"));
+    const QString draftFolder = QFileInfo(draft).path();
+    QByteArray contents;
+    try {
+        session().call(QStringLiteral("save the document as %1").arg(path), [&] {
+            // Always Word 97-2003, whatever the document was opened from (a template, say).
+            const Reference<css::frame::XStorable> storable(mModel, UNO_QUERY_THROW);
+            storable->storeToURL(fileUrl(draft), properties({property("FilterName", Any(OUString("MS Word 97"))),
+                                                             property("Overwrite", Any(true))}));
+        });
+        QFile file(draft);
+        if (file.open(QIODevice::ReadOnly))
+            contents = file.readAll();
+        // The office does not always notice that it could not write everything out.
+        if (!wordFileIsComplete(contents))
+            throw RuntimeError(QStringLiteral("The document engine could not save the document as %1: what it wrote is incomplete.").arg(path));
+    } catch (const RuntimeError &error) {
+        // The office does not say why its write failed; the room left says whether it was space.
+        const QString description = session().isAlive()
+            ? describeFailedWrite(draftFolder, QFileInfo(draft).size() + 1, 0, error.description())
+            : error.description();
+        QFile::remove(draft);
+        throw RuntimeError(description);
+    }
+    QFile::remove(draft);
+    writeComplete(contents, path);
 }
 
 Variant WordShape::get(const QString &member)

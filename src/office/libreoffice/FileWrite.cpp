@@ -1,0 +1,156 @@
+#include "FileWrite.h"
+
+#include "shell/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// The least room a file of the office is taken to need when its size is not known.
+constexpr qint64 LeastRoom = 1024 * 1024;
+
+bool outOfRoom(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+} // namespace
+
+QString describeFailedWrite(const QString &folder, qint64 bytes, int error, const QString &otherwise)
+{
+    if (error != 0)
+        return outOfRoom(error) ? QString::fromUtf16(StandardError::DiskFull) : otherwise;
+    const qint64 needed = qMax(bytes, LeastRoom);
+    struct statvfs space {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &space) == 0
+        && qint64(space.f_bavail) * qint64(space.f_frsize) < needed)
+        return QString::fromUtf16(StandardError::DiskFull);
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && qint64(limit.rlim_cur) < needed)
+        return QString::fromUtf16(StandardError::DiskFull);
+    return otherwise;
+}
+
+void writeComplete(const QByteArray &contents, const QString &destination)
+{
+    const QString folder = QFileInfo(destination).absolutePath();
+    const auto fail = [&](int error) {
+        throw RuntimeError(describeFailedWrite(folder, contents.size(), error,
+                                               QStringLiteral("The document could not be saved as %1: %2")
+                                                   .arg(destination, qt_error_string(error))));
+    };
+    const QByteArray target = QFile::encodeName(destination);
+    if (::access(target.constData(), W_OK) != 0 && errno == EACCES)
+        fail(EACCES);
+    QByteArray part;
+    int file = -1;
+    for (int attempt = 0; file < 0 && attempt < 8; ++attempt) {
+        part = QFile::encodeName(QStringLiteral("%1/.~mistlefold-%2.part")
+                                     .arg(folder).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        file = ::open(part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (file < 0 && errno != EEXIST)
+            fail(errno);
+    }
+    if (file < 0)
+        fail(EEXIST);
+    int error = 0;
+    for (qsizetype written = 0; written < contents.size() && error == 0;) {
+        const ssize_t n = ::write(file, contents.constData() + written, size_t(contents.size() - written));
+        if (n > 0)
+            written += n;
+        else if (n == 0)
+            error = EIO;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (::close(file) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(part.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(part.constData());
+        fail(error);
+    }
+}
+
+namespace {
+
+quint32 word32(const QByteArray &file, qint64 offset)
+{
+    return qFromLittleEndian<quint32>(file.constData() + offset);
+}
+
+} // namespace
+
+bool wordFileIsComplete(const QByteArray &file)
+{
+    constexpr quint32 FreeSector = 0xFFFFFFFF;
+    constexpr quint32 EndOfChain = 0xFFFFFFFE;
+    constexpr int HeaderFatEntries = 109;
+    constexpr int EntrySize = 128;
+    if (file.size() < 512 || !file.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
+        return false;
+    const quint16 shift = qFromLittleEndian<quint16>(file.constData() + 0x1E);
+    if (shift != 9 && shift != 12)
+        return false;
+    const qint64 sectorSize = qint64(1) << shift;
+    const qint64 entriesPerSector = sectorSize / 4;
+    // Whole sectors after the header block; sector n starts at (n + 1) * sectorSize.
+    const qint64 sectors = (file.size() - sectorSize) / sectorSize;
+    const auto present = [&](quint32 sector) { return qint64(sector) < sectors; };
+    const auto start = [&](quint32 sector) { return (qint64(sector) + 1) * sectorSize; };
+
+    // The allocation table's own sectors: the first 109 listed in the header, the rest in a
+    // chain of sectors that list them.
+    const quint32 fatCount = word32(file, 0x2C);
+    if (fatCount == 0 || qint64(fatCount) > sectors)
+        return false;
+    QList<quint32> fatSectors;
+    for (int i = 0; i < HeaderFatEntries && quint32(fatSectors.size()) < fatCount; ++i)
+        fatSectors.append(word32(file, 0x4C + 4 * i));
+    for (quint32 list = word32(file, 0x44); quint32(fatSectors.size()) < fatCount;
+         list = word32(file, start(list) + sectorSize - 4)) {
+        if (!present(list))
+            return false;
+        for (qint64 i = 0; i < entriesPerSector - 1 && quint32(fatSectors.size()) < fatCount; ++i)
+            fatSectors.append(word32(file, start(list) + 4 * i));
+    }
+    // The table itself: every sector it marks as used is in the file.
+    QList<quint32> fat;
+    for (const quint32 sector : fatSectors) {
+        if (!present(sector))
+            return false;
+        for (qint64 i = 0; i < entriesPerSector; ++i)
+            fat.append(word32(file, start(sector) + 4 * i));
+    }
+    for (qint64 n = sectors; n < fat.size(); ++n)
+        if (fat.at(n) != FreeSector)
+            return false;
+
+    // The directory, sector by sector along its chain: the streams a Word document holds.
+    bool mainStream = false;
+    bool tableStream = false;
+    qint64 steps = 0;
+    for (quint32 sector = word32(file, 0x30); sector != EndOfChain; sector = fat.at(sector)) {
+        if (!present(sector) || ++steps > sectors)
+            return false;
+        for (qint64 entry = start(sector); entry < start(sector) + sectorSize; entry += EntrySize) {
+            const quint16 nameBytes = qFromLittleEndian<quint16>(file.constData() + entry + 64);
+            if (file.at(entry + 66) != 2 || nameBytes < 2 || nameBytes > 64 || word32(file, entry + 120) == 0)
+                continue; // not a stream, or an empty one
+            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t *>(file.constData() + entry), nameBytes / 2 - 1);
+            mainStream = mainStream || name == QLatin1String("WordDocument");
+            tableStream = tableStream || name == QLatin1String("1Table") || name == QLatin1String("0Table");
+        }
+    }
+    return mainStream && tableStream;
+}

@@ -1,0 +1,336 @@
+#include "TestDoubles.h"
+
+#include "automation/CreateObject.h"
+#include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
+#include "shell/Program.h"
+#include "shell/RuntimeError.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Running (not a zombie waiting to be reaped).
+bool processRunning(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+// The offices running on a profile folder.
+QList<qint64> officesOn(const QString &profile)
+{
+    const QByteArray argument = "-env:UserInstallation=" + QUrl::fromLocalFile(profile).toEncoded();
+    QList<qint64> result;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        QFile file(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (file.open(QIODevice::ReadOnly) && file.readAll().split('\0').contains(argument) && processRunning(entry.toLongLong()))
+            result.append(entry.toLongLong());
+    }
+    return result;
+}
+
+Object open(const Object &word, const QString &path)
+{
+    return word.object(QStringLiteral("Documents"))
+        .call(QStringLiteral("Open"), {path}, {{QStringLiteral("ReadOnly"), true}})
+        .toObject();
+}
+
+} // namespace
+
+// The office process and the calls into it: a hung office is ended within its bound while the
+// window goes on being served, a request to end the program is honoured at once, the office
+// starts in the background, it gets a UTF-8 locale whatever ours is, and a save that runs out of
+// space says so and hands nothing on.
+class OfficeProcessTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> environment;
+    QString document; // the real invitation template
+
+    QString profile() const { return environment->root() + QStringLiteral("/cache/mistlefold/office/profile-1"); }
+
+    // Runs office_child; its standard output, or the reason it could not run.
+    QString runChild(const QString &program, const QStringList &arguments, const QProcessEnvironment &childEnvironment)
+    {
+        QProcess child;
+        child.setProcessEnvironment(childEnvironment);
+        child.start(program, arguments);
+        if (!child.waitForFinished(120000))
+            return QStringLiteral("timed out");
+        return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        environment = std::make_unique<TestEnvironment>();
+        registerOfficeEngine();
+        try {
+            officeModule();
+        } catch (const RuntimeError &error) {
+            QFAIL(qPrintable(QStringLiteral("the office module is missing: ") + error.description()));
+        }
+        document = environment->tempFolder() + QStringLiteral("/template.doc");
+        QVERIFY(QFile::copy(QStringLiteral(TEMPLATE_DOCUMENT), document));
+    }
+
+    void init() { Program::resetEnded(); }
+
+    void cleanupTestCase()
+    {
+        Program::resetEnded();
+        shutdownOfficeEngine();
+        QCOMPARE(officesOn(profile()), QList<qint64>());
+    }
+
+    // A stopped office used to freeze the whole window for the 60 s of the watchdog; clicks
+    // made meanwhile ran their handlers after it.
+    void aStoppedOfficeIsEndedWithinTwentySecondsWhileTheWindowIsServed()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object template_ = open(word, document);
+        const qint64 office = officeModule().processId();
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(100);
+        QPushButton button;
+        QLineEdit field;
+        button.show();
+        field.show();
+        int clicks = 0;
+        connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+        QTimer::singleShot(500, [&] {
+            QTest::mouseClick(&button, Qt::LeftButton);
+            QTest::keyClicks(&field, QStringLiteral("typed"));
+        });
+        ::kill(pid_t(office), SIGSTOP);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        try {
+            template_.object(QStringLiteral("StoryRanges"));
+            QFAIL("a call into a stopped office succeeded");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("did not answer")), qPrintable(error.description()));
+        }
+        QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
+        QVERIFY(!processRunning(office));
+        // Timers (and so repaints and close requests) went on while the call waited; input did
+        // not reach its handlers.
+        QVERIFY2(ticks >= elapsed.elapsed() / 100 / 2, qPrintable(QString::number(ticks)));
+        QCOMPARE(clicks, 0);
+        QCOMPARE(field.text(), QString());
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
+    }
+
+    // Closing the window, or SIGTERM, while the office hung used to wait for the watchdog.
+    void anEndRequestDuringAHungCallIsHonouredWithinASecond_data()
+    {
+        QTest::addColumn<bool>("signal");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("SIGTERM") << true;
+    }
+    void anEndRequestDuringAHungCallIsHonouredWithinASecond()
+    {
+        QFETCH(bool, signal);
+        Program::endOnTerminationSignals();
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object template_ = open(word, document);
+        const qint64 office = officeModule().processId();
+        ::kill(pid_t(office), SIGSTOP);
+        QElapsedTimer sinceRequest;
+        QTimer::singleShot(300, [&] {
+            sinceRequest.start();
+            if (signal)
+                ::kill(::getpid(), SIGTERM);
+            else
+                Program::EndProgram();
+        });
+        try {
+            template_.object(QStringLiteral("StoryRanges"));
+            QFAIL("a call into a stopped office succeeded");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(QStringLiteral("program is ending")), qPrintable(error.description()));
+        }
+        QVERIFY2(sinceRequest.isValid() && sinceRequest.elapsed() < 1000, qPrintable(QString::number(sinceRequest.elapsed())));
+        QVERIFY(Program::hasEnded());
+        QVERIFY(!processRunning(office));
+        QCOMPARE(QDir(environment->root() + QStringLiteral("/cache/mistlefold/office")).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs),
+                 QStringList());
+        // No office is started once the program has ended.
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, CreateObject(QStringLiteral("Word.Application")));
+        QCOMPARE(officesOn(profile()), QList<qint64>());
+    }
+
+    void aCallDuringTheBackgroundStartWaitsForIt()
+    {
+        shutdownOfficeEngine();
+        QStringList failures;
+        setOfficeEngineStartFailureHandler([&](const QString &cause) { failures.append(cause); });
+        startOfficeEngineInBackground();
+        QCOMPARE(officeModule().processId(), 0); // still starting
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(20);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(ticks > 0); // the wait served the event loop
+        QVERIFY(!open(word, document).object(QStringLiteral("StoryRanges")).enumerate().isEmpty());
+        // The office the background start began is the one in use: there is no second.
+        QCOMPARE(officesOn(profile()), QList<qint64>{officeModule().processId()});
+        QCoreApplication::processEvents();
+        QCOMPARE(failures, QStringList());
+        setOfficeEngineStartFailureHandler(nullptr);
+    }
+
+    // The page picture is sharpened on a worker thread while the main thread goes on calling.
+    void callsFromAWorkerThreadAndTheMainThreadAtOnce()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object mine = open(word, document);
+        std::atomic<bool> workerDone = false;
+        QString workerError;
+        std::thread worker([&] {
+            try {
+                const Object theirs = CreateObject(QStringLiteral("Word.Application"));
+                const Object shapes = open(theirs, document);
+                for (int i = 0; i < 50; ++i)
+                    shapes.object(QStringLiteral("Shapes")).enumerate();
+                theirs.call(QStringLiteral("Quit"));
+            } catch (const RuntimeError &error) {
+                workerError = error.description();
+            }
+            workerDone = true;
+        });
+        int mainCalls = 0;
+        for (; !workerDone || mainCalls == 0; ++mainCalls)
+            mine.object(QStringLiteral("Shapes")).enumerate();
+        worker.join();
+        QCOMPARE(workerError, QString());
+        word.call(QStringLiteral("Quit"));
+    }
+
+    void aBackgroundStartThatFailsDeliversItsCause_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("office program missing") << "/nonexistent/soffice.bin" << "cache"
+                                                << "/nonexistent/soffice.bin is missing";
+        QTest::newRow("profile folder cannot be created") << "" << "file/cache" << "cannot be created: Not a directory";
+    }
+    void aBackgroundStartThatFailsDeliversItsCause()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, cache);
+        QFETCH(QString, cause);
+        shutdownOfficeEngine();
+        QFile file(environment->root() + QStringLiteral("/file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        officeModule().setOfficeProgram(program);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QLatin1Char('/') + cache));
+        // Told at once, before any start.
+        QVERIFY2(officeEngineUnavailableCause().contains(cause), qPrintable(officeEngineUnavailableCause()));
+        QStringList delivered;
+        bool onMainThread = false;
+        setOfficeEngineStartFailureHandler([&](const QString &line) {
+            delivered.append(line);
+            onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+        startOfficeEngineInBackground();
+        QTRY_COMPARE(delivered.size(), 1);
+        QVERIFY(onMainThread);
+        QVERIFY2(delivered.first().contains(cause), qPrintable(delivered.first()));
+        QVERIFY(!delivered.first().contains(QLatin1Char('\n')));
+        QCOMPARE(officeEngineFailureCause(), delivered.first());
+        officeModule().setOfficeProgram(QString());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
+        setOfficeEngineStartFailureHandler(nullptr);
+        file.remove();
+    }
+
+    // Under a C locale the office could name no path holding "ü" ("Unsupported URL").
+    void aFolderWithAnUmlautUnderACLocale()
+    {
+        const QString folder = environment->root() + QStringLiteral("/Grüße");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(document, folder + QStringLiteral("/template.doc")));
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+        childEnvironment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        childEnvironment.insert(QStringLiteral("TEMP"), folder);
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), environment->root() + QStringLiteral("/cache-ü"));
+        const QString output = runChild(QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
+                                        {QStringLiteral("save"), folder + QStringLiteral("/template.doc"), folder + QStringLiteral("/filled.doc")},
+                                        childEnvironment);
+        QVERIFY2(output.startsWith(QStringLiteral("saved\n")), qPrintable(output));
+        QFile saved(folder + QStringLiteral("/filled.doc"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    }
+
+    // SaveAs on a full disk used to leave a cut-off document and report success, or an empty
+    // one and a generic error. Each row fills one small file system just before the save: the
+    // destination's, or the office's own folder (where the office then writes an empty document
+    // and says nothing).
+    void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("full");
+        QTest::newRow("destination full") << "temp";
+        QTest::newRow("office's folder full") << "cache";
+    }
+    void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile()
+    {
+        QFETCH(QString, full);
+        if (::geteuid() != 0)
+            QSKIP("Mounting a small file system needs root; this test runs only as root.");
+        const QString root = environment->root() + QStringLiteral("/small-") + full;
+        const QString temp = root + QStringLiteral("/temp");
+        const QString cache = root + QStringLiteral("/cache");
+        QVERIFY(QDir().mkpath(temp) && QDir().mkpath(cache));
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("TEMP"), temp);
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+        // A mount namespace of the child's own: the small file systems vanish with it.
+        const QString script = QStringLiteral(
+            "mount -t tmpfs -o size=4m tmpfs \"$1\" && mount -t tmpfs -o size=16m tmpfs \"$2\" || exit 99; "
+            "printf earlier > \"$1/invitation.doc\" && exec \"$3\" save \"$4\" \"$1/invitation.doc\" \"$5\"");
+        QProcess child;
+        child.setProcessEnvironment(childEnvironment);
+        child.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                                                QStringLiteral("sh"), temp, cache,
+                                                QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
+                                                document, full == QLatin1String("temp") ? temp : cache});
+        QVERIFY(child.waitForFinished(120000));
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            QSKIP(qPrintable(QStringLiteral("No small file system could be mounted here: ") + QString::fromLocal8Bit(child.readAllStandardError())));
+        // Nothing else is left beside the earlier file, which is as it was.
+        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()), QStringLiteral("failed Disk full\nleft invitation.doc:7\n"));
+    }
+};
+
+QTEST_MAIN(OfficeProcessTest)
+#include "tst_officeprocess.moc"
