@@ -255,6 +255,16 @@ void Form1::PushButton4_Click()
     guard.run(114, [&] { store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime())); });
 }
 
+void Form1::PushButton6_Click()
+{
+    Guard guard(Window1, QStringLiteral("PushButton6_Click"));
+    if (mBusy)
+        return;
+    mBusy = true;
+    GenerateInvitation(guard, *this, *this); // statements 104 to 212
+    mBusy = false;
+}
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     // A text field that gains the focus selects all of its text, so that typing replaces it. The
@@ -281,6 +291,31 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Program::EndProgram();
+}
+
+void Form1::setMainWindowPointer(int pointer)
+{
+    setMousePointer(pointer);
+}
+
+void Form1::setPreviewPicture(const QImage &picture)
+{
+    form2().setPicture(picture);
+}
+
+void Form1::setPreviewDocument(const QString &documentPath)
+{
+    form2().mWordFile = documentPath;
+}
+
+void Form1::showPreview()
+{
+    form2().show();
+}
+
+void Form1::hideMainWindow()
+{
+    hide();
 }
 
 Form2 &Form1::form2()

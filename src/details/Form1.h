@@ -1,6 +1,7 @@
 #pragma once
 
-#include "details/PartyDetails.h"
+#include "generation/Generation.h"
+#include "generation/PartyDetails.h"
 #include "shell/Window.h"
 
 #include <QMap>
@@ -18,7 +19,7 @@ class Form2;
 // The main window: the six party details in the frame "Party Data", and the commands "Start
 // Creating Template", "Clear/Reset Data" and "Load Sample/Example Data". Every edit of a field is
 // stored at once; constructing the window runs its start-up sequence.
-class Form1 : public Window, public PartyDetails
+class Form1 : public Window, public PartyDetails, private GenerationHandOver
 {
     Q_OBJECT
 public:
@@ -45,10 +46,6 @@ public:
     void PushButton4_Click();
     void PushButton6_Click();
 
-    // Renders the saved document's first page through the engine and writes it as "temp.bmp" in
-    // the temporary folder.
-    void SaveDocAsJPG(const QString &documentPath);
-
     // The preview window, created (and loaded) on first use.
     Form2 &form2();
     bool hasForm2() const { return mForm2 != nullptr; }
@@ -74,6 +71,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // GenerationHandOver: the pipeline's hand-over to this window and the preview window.
+    void setMainWindowPointer(int pointer) override;
+    void setPreviewPicture(const QImage &picture) override;
+    void setPreviewDocument(const QString &documentPath) override;
+    void showPreview() override;
+    void hideMainWindow() override;
+
     void createControls();
     void Form_Load();
     void ApplySkinFile();
