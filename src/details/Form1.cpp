@@ -68,6 +68,7 @@ void Form1::createControls()
     setDesign(8040, 3405);
 
     Frame1 = new QGroupBox(QStringLiteral("Party Data"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(120, 1110, 7800, 2175));
     setBackColor(Frame1, Qt::white);
 
@@ -305,7 +306,7 @@ void Form1::setPreviewPicture(const QImage &picture)
 
 void Form1::setPreviewDocument(const QString &documentPath)
 {
-    form2().mWordFile = documentPath;
+    form2().setWordFile(documentPath);
 }
 
 void Form1::showPreview()

@@ -37,6 +37,25 @@ public:
     static const QString DateKey;
     static const QString TimeKey;
 
+    // The design's initial picker value, shown only when restoring a picker fails.
+    static QDateTime initialPickerValue();
+
+    // True while a generation runs.
+    bool isBusy() const { return mBusy; }
+    // The preview window once a generation has loaded it, otherwise nullptr.
+    Form2 *preview() const { return mForm2.get(); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void ApplySkinFile();
+    void Text1_Change(int index);
+    void storePicker(const QString &procedure, const QString &key, const QDateTime &value);
+
     // The date-changed and time-changed operations: store the picker's value.
     void DateTimePicker1_Change();
     void DateTimePicker2_Change();
@@ -46,14 +65,17 @@ public:
     void PushButton4_Click();
     void PushButton6_Click();
 
+    // GenerationHandOver: the pipeline's hand-over to this window and the preview window.
+    void setMainWindowPointer(int pointer) override;
+    void setPreviewPicture(const QImage &picture) override;
+    void setPreviewDocument(const QString &documentPath) override;
+    void showPreview() override;
+    void hideMainWindow() override;
+
     // The preview window, created (and loaded) on first use.
     Form2 &form2();
-    bool hasForm2() const { return mForm2 != nullptr; }
 
-    // True while a generation runs.
-    bool mBusy = false;
-
-    // The controls, named as in the window design.
+    // The controls, named as in the window design; each also carries its name as objectName.
     std::array<QLineEdit *, TextFieldCount> Text1{};
     QDateTimeEdit *DateTimePicker1 = nullptr;
     QDateTimeEdit *DateTimePicker2 = nullptr;
@@ -63,27 +85,7 @@ public:
     QPushButton *PushButton3 = nullptr;
     QPushButton *PushButton4 = nullptr;
 
-    // The design's initial picker value, shown only when restoring a picker fails.
-    static QDateTime initialPickerValue();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    // GenerationHandOver: the pipeline's hand-over to this window and the preview window.
-    void setMainWindowPointer(int pointer) override;
-    void setPreviewPicture(const QImage &picture) override;
-    void setPreviewDocument(const QString &documentPath) override;
-    void showPreview() override;
-    void hideMainWindow() override;
-
-    void createControls();
-    void Form_Load();
-    void ApplySkinFile();
-    void Text1_Change(int index);
-    void storePicker(const QString &procedure, const QString &key, const QDateTime &value);
-
+    // True while a generation runs: a second click meanwhile does nothing.
+    bool mBusy = false;
     std::unique_ptr<Form2> mForm2;
-
 };

@@ -1,5 +1,6 @@
 // The main window as a user meets it: layout, focus order, pointer feedback, the stored details
 // and the two data commands, and the start-up sequence around them.
+#include "Controls.h"
 #include "TestDoubles.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
@@ -45,6 +46,12 @@ QString stored(const QString &key, const QString &defaultValue = QStringLiteral(
 void store(const QString &key, const QString &text)
 {
     SettingsStore::write("Quenbrook", "Mistlefold", key, text);
+}
+
+// A text field of the array Text1 (index 0 given by, 1 city, 2 street address, 3 state).
+QLineEdit *text1(const Form1 &form, int index)
+{
+    return control<QLineEdit>(form, QStringLiteral("Text1_%1").arg(index));
 }
 
 void moveMouseOver(QWidget *widget)
@@ -126,7 +133,7 @@ void Form1Test::layoutMatchesTheDesign_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
 
-    QTest::newRow("Frame1") << "" << "Party Data" << QRect(120, 1110, 7800, 2175);
+    QTest::newRow("Frame1") << "Frame1" << "Party Data" << QRect(120, 1110, 7800, 2175);
     QTest::newRow("Text1_3") << "Text1_3" << "" << QRect(6960, 1200, 615, 345);
     QTest::newRow("Text1_2") << "Text1_2" << "" << QRect(1680, 750, 5895, 345);
     QTest::newRow("Text1_1") << "Text1_1" << "" << QRect(1680, 1200, 4455, 345);
@@ -152,10 +159,9 @@ void Form1Test::layoutMatchesTheDesign()
 
     Form1 form;
     QCOMPARE(form.size(), QSize(8040 / 15, 3405 / 15));
-    QWidget *control = name.isEmpty() ? form.Frame1 : form.findChild<QWidget *>(name);
-    QVERIFY(control);
+    QWidget *widget = control(form, name);
     const QRect designed(twips.left() / 15, twips.top() / 15, twips.width() / 15, twips.height() / 15);
-    if (auto *label = qobject_cast<QLabel *>(control)) {
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
         QCOMPARE(label->text(), caption);
         // A caption keeps its place and height, and is never narrower than its text.
         QCOMPARE(label->geometry().topLeft(), designed.topLeft());
@@ -163,13 +169,13 @@ void Form1Test::layoutMatchesTheDesign()
         QVERIFY(label->width() >= qMax(designed.width(), label->sizeHint().width()));
         return;
     }
-    QCOMPARE(control->geometry(), designed);
-    if (auto *button = qobject_cast<QPushButton *>(control))
+    QCOMPARE(widget->geometry(), designed);
+    if (auto *button = qobject_cast<QPushButton *>(widget))
         QCOMPARE(button->text(), caption);
-    if (auto *frame = qobject_cast<QGroupBox *>(control))
+    if (auto *frame = qobject_cast<QGroupBox *>(widget))
         QCOMPARE(frame->title(), caption);
     // Everything but the buttons lies inside the frame.
-    QCOMPARE(control->parentWidget() == form.Frame1, !name.isEmpty() && !name.startsWith("PushButton"));
+    QCOMPARE(widget->parentWidget() == control(form, "Frame1"), name != "Frame1" && !name.startsWith("PushButton"));
 }
 
 void Form1Test::fontsAndPickers()
@@ -179,27 +185,29 @@ void Form1Test::fontsAndPickers()
     QCOMPARE(form.font().family(), QStringLiteral("Arial"));
     QVERIFY(form.font().bold());
     QCOMPARE(form.font().pointSizeF(), 9.0);
-    QCOMPARE(form.Text1[1]->font().pointSizeF(), 9.0);
-    QCOMPARE(form.PushButton6->font().pointSizeF(), 11.25);
-    QVERIFY(form.PushButton6->font().bold());
+    QCOMPARE(text1(form, 1)->font().pointSizeF(), 9.0);
+    QCOMPARE(control(form, "PushButton6")->font().pointSizeF(), 11.25);
+    QVERIFY(control(form, "PushButton6")->font().bold());
     QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
 
-    QCOMPARE(form.Text1[0]->property("tag").toString(), QStringLiteral("[GivenBy]"));
-    QCOMPARE(form.Text1[1]->property("tag").toString(), QStringLiteral("[City]"));
-    QCOMPARE(form.Text1[2]->property("tag").toString(), QStringLiteral("[Address]"));
-    QCOMPARE(form.Text1[3]->property("tag").toString(), QStringLiteral("[State]"));
+    QCOMPARE(text1(form, 0)->property("tag").toString(), QStringLiteral("[GivenBy]"));
+    QCOMPARE(text1(form, 1)->property("tag").toString(), QStringLiteral("[City]"));
+    QCOMPARE(text1(form, 2)->property("tag").toString(), QStringLiteral("[Address]"));
+    QCOMPARE(text1(form, 3)->property("tag").toString(), QStringLiteral("[State]"));
 
-    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
-    form.DateTimePicker2->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
-    QCOMPARE(form.DateTimePicker1->text(), QStringLiteral("December 24, 2026"));
-    QCOMPARE(form.DateTimePicker2->text(), QStringLiteral("7:30 PM"));
-    QVERIFY(form.DateTimePicker1->calendarPopup());
-    QVERIFY(!form.DateTimePicker2->calendarPopup());
-    QCOMPARE(form.DateTimePicker1->minimumDate(), QDate(1601, 1, 1));
-    QCOMPARE(form.DateTimePicker1->maximumDate(), QDate(9999, 12, 31));
+    auto *date = control<QDateTimeEdit>(form, "DateTimePicker1");
+    auto *time = control<QDateTimeEdit>(form, "DateTimePicker2");
+    date->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    time->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    QCOMPARE(date->text(), QStringLiteral("December 24, 2026"));
+    QCOMPARE(time->text(), QStringLiteral("7:30 PM"));
+    QVERIFY(date->calendarPopup());
+    QVERIFY(!time->calendarPopup());
+    QCOMPARE(date->minimumDate(), QDate(1601, 1, 1));
+    QCOMPARE(date->maximumDate(), QDate(9999, 12, 31));
     // The time picker holds the whole value it is given, date and seconds included.
     const QDateTime value(QDate(1999, 2, 3), QTime(4, 5, 6));
-    form.DateTimePicker2->setDateTime(value);
+    time->setDateTime(value);
     QCOMPARE(form.partyTime(), value);
 }
 
@@ -210,16 +218,17 @@ void Form1Test::tabOrderFollowsTheRows()
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
-    const QList<QWidget *> order = {form.DateTimePicker1, form.DateTimePicker2, form.Text1[2], form.Text1[1],
-                                    form.Text1[3], form.Text1[0], form.PushButton6, form.PushButton3,
-                                    form.PushButton4, form.DateTimePicker1};
+    QList<QWidget *> order;
+    for (const char *name : {"DateTimePicker1", "DateTimePicker2", "Text1_2", "Text1_1", "Text1_3", "Text1_0",
+                             "PushButton6", "PushButton3", "PushButton4", "DateTimePicker1"})
+        order.append(control(form, name));
+    QWidget *frame = control(form, "Frame1");
     order.first()->setFocus(Qt::OtherFocusReason);
     for (qsizetype i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget *focused = QApplication::focusWidget();
         // A picker takes the focus through its inner edit field.
-        while (focused && focused != order[i] && focused->parentWidget() != form.Frame1
-               && focused->parentWidget() != &form)
+        while (focused && focused != order[i] && focused->parentWidget() != frame && focused->parentWidget() != &form)
             focused = focused->parentWidget();
         QCOMPARE(focused, order[i]);
     }
@@ -250,10 +259,7 @@ void Form1Test::pointerFeedback()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.setMousePointer(before);
-    QWidget *widget = target == "window" ? static_cast<QWidget *>(&form)
-                      : target == "Frame1" ? form.Frame1
-                                           : form.findChild<QWidget *>(target);
-    QVERIFY(widget);
+    QWidget *widget = target == "window" ? &form : control(form, target);
     moveMouseOver(widget);
     QCOMPARE(form.MousePointer(), after);
     if (after == 99) // without a cursor file the custom pointer is a pointing hand
@@ -265,8 +271,8 @@ void Form1Test::pointerFeedback()
 void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
 {
     Form1 form;
-    for (QLineEdit *edit : form.Text1)
-        QCOMPARE(edit->text(), QString());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(text1(form, i)->text(), QString());
     QCOMPARE(form.partyDate(), QDateTime(Now.date(), QTime(0, 0)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(Now.time()));
     QVERIFY(mBoxes->shown.isEmpty());
@@ -313,15 +319,15 @@ void Form1Test::everyEditIsStoredAtOnce()
 {
     Form1 form;
     form.show();
-    form.Text1[1]->setFocus();
-    QTest::keyClicks(form.Text1[1], "No");
+    text1(form, 1)->setFocus();
+    QTest::keyClicks(text1(form, 1), "No");
     QCOMPARE(stored("Text1_1"), QStringLiteral("No"));
-    QTest::keyClick(form.Text1[1], Qt::Key_Backspace);
+    QTest::keyClick(text1(form, 1), Qt::Key_Backspace);
     QCOMPARE(stored("Text1_1"), QStringLiteral("N"));
 
-    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
+    control<QDateTimeEdit>(form, "DateTimePicker1")->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
     QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
-    form.DateTimePicker2->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
+    control<QDateTimeEdit>(form, "DateTimePicker2")->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
 }
 
@@ -331,10 +337,10 @@ void Form1Test::clearEmptiesTheTextsOnly()
     store("DateTimePicker2", "19:30:00");
     Form1 form;
     for (int i = 0; i < 4; ++i)
-        form.Text1[i]->setText(QStringLiteral("value %1").arg(i));
+        text1(form, i)->setText(QStringLiteral("value %1").arg(i));
     const QString dateText = stored("DateTimePicker1");
 
-    form.PushButton3->click();
+    control<QPushButton>(form, "PushButton3")->click();
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(form.text(i), QString());
         QCOMPARE(stored(Form1::textKey(i)), QString()); // empty, not absent
@@ -348,7 +354,7 @@ void Form1Test::sampleDataSurvivesARestart()
 {
     {
         Form1 form;
-        form.PushButton4->click();
+        control<QPushButton>(form, "PushButton4")->click();
     }
     Form1 restarted;
     QCOMPARE(restarted.text(0), QStringLiteral("Ilse and Bram Ketterly"));
@@ -366,11 +372,11 @@ void Form1Test::focusSelectsAllText()
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.Text1[1]->setText("North Vellmont");
-    form.Text1[2]->setFocus(Qt::MouseFocusReason);
-    QTest::mouseClick(form.Text1[1], Qt::LeftButton, {}, QPoint(30, 10));
-    QTRY_COMPARE(form.Text1[1]->selectedText(), QStringLiteral("North Vellmont"));
-    QTest::keyClicks(form.Text1[1], "Yarrow");
+    text1(form, 1)->setText("North Vellmont");
+    text1(form, 2)->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(text1(form, 1), Qt::LeftButton, {}, QPoint(30, 10));
+    QTRY_COMPARE(text1(form, 1)->selectedText(), QStringLiteral("North Vellmont"));
+    QTest::keyClicks(text1(form, 1), "Yarrow");
     QCOMPARE(form.text(1), QStringLiteral("Yarrow"));
 }
 
@@ -399,8 +405,8 @@ void Form1Test::skinFile()
         QVERIFY(mBoxes->shown.isEmpty());
         QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 90, 40); }"));
         QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form.Label2[1]->palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form.Text1[1]->palette().color(QPalette::Base), QColor(Qt::white)); // untouched
+        QCOMPARE(control<QLabel>(form, "Label2_1")->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(text1(form, 1)->palette().color(QPalette::Base), QColor(Qt::white)); // untouched
     }
 
     // A skin that cannot be parsed is reported at line 100; the colours stay, the skin does not.

@@ -1,6 +1,7 @@
 // The whole way through with the real office: sample data, "Start Creating Template", the preview
 // of the filled page, and the invitation saved through the Save dialog and read back.
 #include "../office/OfficeReadBack.h"
+#include "Controls.h"
 #include "TestDoubles.h"
 #include "details/Form1.h"
 #include "office/OfficeEngine.h"
@@ -33,23 +34,25 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     Form1 form;
     QVERIFY(!Program::hasEnded());
     form.show();
-    form.PushButton4->click();
-    form.PushButton6->click();
+    control<QPushButton>(form, "PushButton4")->click();
+    control<QPushButton>(form, "PushButton6")->click();
 
     QCOMPARE(boxes.texts(), QStringList());
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
-    QVERIFY(form.form2().isVisible());
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
+    QVERIFY(preview.isVisible());
 
     // Of the work files only the filled document is left.
     const QStringList files = QDir(environment.tempFolder()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files.size(), 1);
     QVERIFY2(QRegularExpression("^plumix[1-9]{8}\\.doc$").match(files[0]).hasMatch(), qPrintable(files[0]));
     const QString document = environment.tempFolder() + "/" + files[0];
-    QCOMPARE(form.form2().mWordFile, document);
+    QCOMPARE(preview.wordFile(), document);
 
     // The preview holds a picture of the filled Letter page, rendered finer than the screen.
-    const QImage page = form.form2().Zoom_Ori->picture();
+    const QImage page = control<PictureBox>(preview, "Zoom_Ori")->picture();
     QVERIFY(!page.isNull());
     QCOMPARE(qRound(page.width() * 3780.0 / page.dotsPerMeterX()), 816);
     QVERIFY(page.width() >= 2 * 816);
@@ -62,7 +65,7 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     // Saved through the dialog: a byte-for-byte copy.
     const QString saved = environment.root() + "/Ketterly party.doc";
     dialogs.names.enqueue(saved);
-    form.form2().PushButton6->click();
+    control<QPushButton>(preview, "PushButton6")->click();
     QCOMPARE(boxes.texts(), QStringList{"Done."});
     QFile original(document);
     QFile copy(saved);
@@ -83,7 +86,7 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
         QVERIFY2(!text.contains(QLatin1String(placeholder), Qt::CaseInsensitive), placeholder);
 
     // Going back removes the filled document; the saved copy stays.
-    form.form2().PushButton8->click();
+    control<QPushButton>(preview, "PushButton8")->click();
     QVERIFY(!QFile::exists(document));
     QVERIFY(QFile::exists(saved));
     QVERIFY(form.isVisible());

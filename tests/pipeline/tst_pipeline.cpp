@@ -1,5 +1,6 @@
 // "Start Creating Template" end to end against the scripted engine: the work files, the order of
 // the engine calls, re-entry, taken names, and every failure path ending in the preview.
+#include "Controls.h"
 #include "ScriptedWordServer.h"
 #include "TestDoubles.h"
 #include "automation/CreateObject.h"
@@ -26,6 +27,21 @@ QImage testPage()
     page.setDotsPerMeterX(3780);
     page.setDotsPerMeterY(3780);
     return page;
+}
+
+void click(const QWidget &window, const QString &button)
+{
+    control<QPushButton>(window, button)->click();
+}
+
+// The preview window's page as the pipeline handed it over, and the picture it keeps for zooming.
+QImage page(const Form2 &preview)
+{
+    return control<PictureBox>(preview, "Picture1")->picture();
+}
+QImage unscaledPage(const Form2 &preview)
+{
+    return control<PictureBox>(preview, "Zoom_Ori")->picture();
 }
 
 QList<int> lines(const QStringList &reports, const QString &procedure)
@@ -101,25 +117,25 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
 {
     Form1 form;
     form.show();
-    form.PushButton4->click();
+    click(form, "PushButton4");
     mWord->log.clear();
     mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
-    form.PushButton6->click();
+    click(form, "PushButton6");
 
     QVERIFY(mBoxes->shown.isEmpty());
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
     QCOMPARE(form.MousePointer(), 0);
-    QVERIFY(form.hasForm2());
-    Form2 &preview = form.form2();
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
     QVERIFY(preview.isVisible());
 
     const QStringList files = tempFiles();
     QCOMPARE(files.size(), 1);
     QVERIFY2(DocumentName.match(files[0]).hasMatch(), qPrintable(files[0]));
     const QString documentPath = mEnvironment->tempFolder() + "/" + files[0];
-    QCOMPARE(preview.mWordFile, documentPath);
-    QCOMPARE(preview.Zoom_Ori->picture().size(), testPage().size());
+    QCOMPARE(preview.wordFile(), documentPath);
+    QCOMPARE(unscaledPage(preview).size(), testPage().size());
 
     // One instance fills and saves, a second one pictures the saved document.
     const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
@@ -154,14 +170,15 @@ void PipelineTest::secondClickDuringARunDoesNothing()
     form.show();
     mWord->applicationsCreated = 0;
     // Queued now, delivered while the run yields before writing the template.
-    QMetaObject::invokeMethod(form.PushButton6, &QPushButton::click, Qt::QueuedConnection);
-    form.PushButton6->click();
+    QPushButton *start = control<QPushButton>(form, "PushButton6");
+    QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection);
+    start->click();
     QCoreApplication::processEvents();
 
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(tempFiles().size(), 1);
     QVERIFY(mBoxes->shown.isEmpty());
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::existingTemplateFileIsUsedAndDeleted()
@@ -181,7 +198,7 @@ void PipelineTest::existingTemplateFileIsUsedAndDeleted()
     });
 
     Form1 form;
-    form.PushButton6->click();
+    click(form, "PushButton6");
     QCOMPARE(opened, QByteArray("a template of the user's own"));
     QCOMPARE(mWord->documents[0]->path, templatePath);
     QVERIFY(!QFile::exists(templatePath));
@@ -199,8 +216,9 @@ void PipelineTest::takenDocumentNameIsNeverReused()
     file.close();
 
     Form1 form;
-    form.PushButton6->click();
-    QCOMPARE(form.form2().mWordFile, mEnvironment->tempFolder() + "/plumix55555555.doc");
+    click(form, "PushButton6");
+    QVERIFY(form.preview());
+    QCOMPARE(form.preview()->wordFile(), mEnvironment->tempFolder() + "/plumix55555555.doc");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the user's earlier invitation"));
     QCOMPARE(mRandom->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
@@ -213,7 +231,7 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     form.show();
     mBoxes->shown.clear(); // the start-up check's advice is not under test here
     Program::resetEnded();
-    form.PushButton6->click();
+    click(form, "PushButton6");
 
     const QStringList reports = mBoxes->reports();
     QCOMPARE(lines(reports, "PushButton6_Click"),
@@ -228,9 +246,9 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     QCOMPARE(reports.size(), 19);
     QVERIFY(reports[18].contains("Form2.RedrawImage"));
 
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
-    QVERIFY(form.form2().isVisible());
+    QVERIFY(form.preview() && form.preview()->isVisible());
     QCOMPARE(form.MousePointer(), 0);
     QCOMPARE(tempFiles(), QStringList()); // no template left, no document made, no picture
 }
@@ -244,28 +262,31 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
 
     Form1 form;
-    form.PushButton6->click();
+    click(form, "PushButton6");
     QCOMPARE(lines(mBoxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
     QCOMPARE(lines(mBoxes->reports(), "PushButton6_Click"), QList<int>{202});
-    QVERIFY(form.form2().Zoom_Ori->picture().isNull() || form.form2().Zoom_Ori->picture().size() != old.size());
-    QVERIFY(form.form2().Picture1->picture().isNull());
+    QVERIFY(form.preview());
+    QVERIFY(unscaledPage(*form.preview()).isNull() || unscaledPage(*form.preview()).size() != old.size());
+    QVERIFY(page(*form.preview()).isNull());
     QVERIFY(!QFile::exists(mEnvironment->tempFolder() + "/temp.bmp"));
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::nextRunNeverShowsThePreviousPage()
 {
     Form1 form;
-    form.PushButton6->click();
-    QCOMPARE(form.form2().Zoom_Ori->picture().size(), testPage().size());
-    form.form2().PushButton8->click(); // "< Back"
+    click(form, "PushButton6");
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
+    QCOMPARE(unscaledPage(preview).size(), testPage().size());
+    click(preview, "PushButton8"); // "< Back"
     QVERIFY(form.isVisible());
 
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
-    form.PushButton6->click();
-    QVERIFY(form.form2().isVisible());
-    QVERIFY(form.form2().Picture1->picture().isNull());
-    QVERIFY(form.form2().Zoom_Ori->picture().isNull());
+    click(form, "PushButton6");
+    QVERIFY(preview.isVisible());
+    QVERIFY(page(preview).isNull());
+    QVERIFY(unscaledPage(preview).isNull());
 }
 
 QTEST_MAIN(PipelineTest)

@@ -1,5 +1,6 @@
 // "Save Results To Word File": the Save dialog's settings, the overwrite question, the byte-for-
 // byte copy, "Done.", and failed copies that keep the user's existing file.
+#include "Controls.h"
 #include "TestDoubles.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
@@ -53,7 +54,7 @@ class SaveTest : public QObject
     void save(const QString &chosen)
     {
         dialogs->names.enqueue(chosen);
-        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QTest::mouseClick(control(*form, "PushButton6"), Qt::LeftButton);
     }
 
     std::unique_ptr<TestEnvironment> environment;
@@ -70,8 +71,8 @@ private slots:
         boxes = std::make_unique<RecordingMessageBoxes>();
         dialogs = std::make_unique<ScriptedFileDialogs>();
         form = std::make_unique<Form2>(&mainWindow);
-        form->mWordFile = QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc"));
-        writeAll(form->mWordFile, documentBytes());
+        form->setWordFile(QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc")));
+        writeAll(form->wordFile(), documentBytes());
         QVERIFY(destination.isValid());
     }
     void cleanup()
@@ -107,7 +108,7 @@ private slots:
         QCOMPARE(readAll(target(QStringLiteral("invite"))), documentBytes());
         QCOMPARE(destinationFiles(), (QStringList{QStringLiteral("invite"), QStringLiteral("invite.doc")}));
         // The document stays for further saves; the dialog's name starts empty every time.
-        QCOMPARE(readAll(form->mWordFile), documentBytes());
+        QCOMPARE(readAll(form->wordFile()), documentBytes());
         QCOMPARE(dialogs->shown[1].fileName, QString());
     }
 
@@ -157,7 +158,7 @@ private slots:
         QFETCH(QString, description);
         writeAll(target(QStringLiteral("invite.doc")), "the guest list");
         if (documentGone)
-            QFile::remove(form->mWordFile);
+            QFile::remove(form->wordFile());
         save(target(name));
         QCOMPARE(boxes->reports().size(), 1);
         QVERIFY2(boxes->reports()[0].startsWith(description
