@@ -1,7 +1,7 @@
 // The main window as a user meets it: layout, focus order, pointer feedback, the stored details
 // and the two data commands, and the start-up sequence around them.
 #include "Controls.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "details/StoredDate.h"
@@ -36,8 +36,6 @@ public:
     static inline int quits = 0;
 };
 
-const QDateTime Now(QDate(2026, 12, 8), QTime(19, 30, 12));
-
 QString stored(const QString &key, const QString &defaultValue = QStringLiteral("<absent>"))
 {
     return SettingsStore::read("Quenbrook", "Mistlefold", key, defaultValue);
@@ -63,7 +61,7 @@ void moveMouseOver(QWidget *widget)
 
 } // namespace
 
-class Form1Test : public QObject
+class Form1Test : public TestFixture
 {
     Q_OBJECT
 
@@ -90,41 +88,20 @@ private Q_SLOTS:
     void cursorFileGivesTheCustomPointerItsPicture();
     void withoutEngineTheAdviceIsTheOnlyWindow();
     void closingEndsTheProgram();
-
-private:
-    QScopedPointer<TestEnvironment> mEnvironment;
-    QScopedPointer<RecordingMessageBoxes> mBoxes;
-    QScopedPointer<FixedClock> mClock;
-    QScopedPointer<ScriptedRandom> mRandom;
-    QScopedPointer<RecordingBrowser> mBrowser;
-    QString mProgramFolder;
 };
 
 void Form1Test::init()
 {
-    mEnvironment.reset(new TestEnvironment);
-    mBoxes.reset(new RecordingMessageBoxes);
-    mClock.reset(new FixedClock(Now));
-    mRandom.reset(new ScriptedRandom({0.5}));
-    mBrowser.reset(new RecordingBrowser);
-    mProgramFolder = mEnvironment->root() + "/program";
-    QDir().mkpath(mProgramFolder);
-    AppInfo::setProgramFolder(mProgramFolder);
+    TestFixture::init();
     CountingEngine::quits = 0;
     AutomationServers::registerServer("Word.Application",
                                       [] { return Object(std::make_shared<CountingEngine>()); });
-    Program::resetEnded();
 }
 
 void Form1Test::cleanup()
 {
     AutomationServers::unregisterServer("Word.Application");
-    AppInfo::setProgramFolder(QString());
-    mBrowser.reset();
-    mRandom.reset();
-    mClock.reset();
-    mBoxes.reset();
-    mEnvironment.reset();
+    TestFixture::cleanup();
 }
 
 void Form1Test::layoutMatchesTheDesign_data()
@@ -275,7 +252,7 @@ void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
         QCOMPARE(text1(form, i)->text(), QString());
     QCOMPARE(form.partyDate(), QDateTime(Now.date(), QTime(0, 0)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(Now.time()));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QCOMPARE(CountingEngine::quits, 1); // the engine check started and quit one instance
 }
 
@@ -295,7 +272,7 @@ void Form1Test::restoreShowsWhatWasStored()
     QCOMPARE(form.text(3), QStringLiteral("WA"));
     QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(18, 15, 30)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(QTime(19, 45, 5)));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::restoreOfABadDateIsReportedAndTheRestStillRestores()
@@ -305,7 +282,7 @@ void Form1Test::restoreOfABadDateIsReportedAndTheRestStillRestores()
     store("Text1_3", "WA");
 
     Form1 form;
-    QCOMPARE(mBoxes->reports(),
+    QCOMPARE(boxes->reports(),
              (QStringList{"Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 128\r\r"
                           "Please email screenshot of this message to support@mistlefold.app",
                           "Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 130\r\r"
@@ -347,7 +324,7 @@ void Form1Test::clearEmptiesTheTextsOnly()
     }
     QCOMPARE(stored("DateTimePicker1"), dateText);
     QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::sampleDataSurvivesARestart()
@@ -363,7 +340,7 @@ void Form1Test::sampleDataSurvivesARestart()
     QCOMPARE(restarted.text(3), QStringLiteral("WA"));
     QCOMPARE(restarted.partyDate(), Now);
     QCOMPARE(restarted.partyTime(), Now);
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::focusSelectsAllText()
@@ -385,24 +362,24 @@ void Form1Test::webPageOpensOnlyOnSeven()
     {
         Form1 form; // 0.5 draws 51
     }
-    QVERIFY(mBrowser->opened.isEmpty());
-    mRandom->values = {0.06}; // draws 7
+    QVERIFY(browser->opened.isEmpty());
+    random->values = {0.06}; // draws 7
     Form1 form;
-    QCOMPARE(mBrowser->opened, QStringList{AppInfo::WebPage});
-    QCOMPARE(mRandom->seeds.size(), 2);
-    QCOMPARE(mRandom->seeds.last(), 19 * 3600 + 30 * 60 + 12.0); // seeded from the timer
+    QCOMPARE(browser->opened, QStringList{AppInfo::WebPage});
+    QCOMPARE(random->seeds.size(), 2);
+    QCOMPARE(random->seeds.last(), 19 * 3600 + 30 * 60 + 12.0); // seeded from the timer
 }
 
 void Form1Test::skinFile()
 {
-    QDir(mProgramFolder).mkpath("x");
-    QFile skin(mProgramFolder + "/x/o.cjs");
+    QDir(programFolder()).mkpath("x");
+    QFile skin(programFolder() + "/x/o.cjs");
     QVERIFY(skin.open(QIODevice::WriteOnly));
     skin.write("QPushButton { color: rgb(10, 90, 40); }");
     skin.close();
     {
         Form1 form;
-        QVERIFY(mBoxes->shown.isEmpty());
+        QVERIFY(boxes->shown.isEmpty());
         QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 90, 40); }"));
         QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
         QCOMPARE(control<QLabel>(form, "Label2_1")->palette().color(QPalette::Window), buttonFaceColor());
@@ -414,8 +391,8 @@ void Form1Test::skinFile()
     skin.write("QPushButton { color: ");
     skin.close();
     Form1 form;
-    QCOMPARE(mBoxes->reports().size(), 1);
-    QVERIFY(mBoxes->reports()[0].contains("Form1.Form_Load at line 100\r\r"));
+    QCOMPARE(boxes->reports().size(), 1);
+    QVERIFY(boxes->reports()[0].contains("Form1.Form_Load at line 100\r\r"));
     QCOMPARE(form.styleSheet(), QString());
     QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
     QCOMPARE(form.windowTitle(), QStringLiteral("Mistlefold")); // the sequence went on
@@ -433,13 +410,13 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
     ico[2] = 2;                   // type: cursor
     ico[6 + 4] = 9; ico[6 + 5] = 0; // hot spot x
     ico[6 + 6] = 3; ico[6 + 7] = 0; // hot spot y
-    QFile file(mProgramFolder + "/HAND-M.CUR");
+    QFile file(programFolder() + "/HAND-M.CUR");
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(ico);
     file.close();
 
     Form1 form;
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QVERIFY(form.hasMouseIcon());
     form.hoverButton();
     QCOMPARE(form.cursor().hotSpot(), QPoint(9, 3));
@@ -452,11 +429,11 @@ void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow()
     Form1 form;
     QVERIFY(Program::hasEnded());
     QVERIFY(!form.isVisible());
-    QCOMPARE(mBoxes->shown.size(), 1);
-    QCOMPARE(mBoxes->shown[0].text, QString::fromUtf16(EngineAdvice));
-    QCOMPARE(mBoxes->shown[0].title, QStringLiteral("Mistlefold"));
-    QCOMPARE(mBoxes->shown[0].icon, MessageBoxes::Icon::None);
-    QCOMPARE(mBoxes->shown[0].text.split("\r\n").size(), 9);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown[0].text, QString::fromUtf16(EngineAdvice));
+    QCOMPARE(boxes->shown[0].title, QStringLiteral("Mistlefold"));
+    QCOMPARE(boxes->shown[0].icon, MessageBoxes::Icon::None);
+    QCOMPARE(boxes->shown[0].text.split("\r\n").size(), 9);
 }
 
 void Form1Test::closingEndsTheProgram()

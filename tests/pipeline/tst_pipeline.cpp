@@ -2,12 +2,11 @@
 // the engine calls, re-entry, taken names, and every failure path ending in the preview.
 #include "Controls.h"
 #include "ScriptedWordServer.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
-#include "shell/AppInfo.h"
 #include "shell/Program.h"
 
 #include <QClipboard>
@@ -58,7 +57,7 @@ QList<int> lines(const QStringList &reports, const QString &procedure)
 
 } // namespace
 
-class PipelineTest : public QObject
+class PipelineTest : public TestFixture
 {
     Q_OBJECT
 
@@ -77,40 +76,28 @@ private Q_SLOTS:
 private:
     QStringList tempFiles() const
     {
-        return QDir(mEnvironment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    QScopedPointer<TestEnvironment> mEnvironment;
-    QScopedPointer<RecordingMessageBoxes> mBoxes;
-    QScopedPointer<FixedClock> mClock;
-    QScopedPointer<ScriptedRandom> mRandom;
     QScopedPointer<ScriptedWordServer> mWord;
 };
 
 void PipelineTest::init()
 {
-    mEnvironment.reset(new TestEnvironment);
-    AppInfo::setProgramFolder(mEnvironment->root());
-    mBoxes.reset(new RecordingMessageBoxes);
-    mClock.reset(new FixedClock(QDateTime(QDate(2026, 12, 8), QTime(19, 30, 12))));
-    mRandom.reset(new ScriptedRandom({0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4}));
+    TestFixture::init();
+    random->values = {0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4};
     mWord.reset(new ScriptedWordServer);
     mWord->registerAs(QStringLiteral("Word.Application"));
     mWord->content.stories = {QStringLiteral("[GivenBy] invites you")};
     mWord->content.shapes = {{QStringLiteral("[Date], at [Time]"), {}}, {QStringLiteral("[Address], [City], [State]"), {}}};
     mWord->picture = testPage();
-    Program::resetEnded();
 }
 
 void PipelineTest::cleanup()
 {
     mWord.reset();
     AutomationServers::unregisterServer(QStringLiteral("Word.Application"));
-    mRandom.reset();
-    mClock.reset();
-    mBoxes.reset();
-    AppInfo::setProgramFolder(QString());
-    mEnvironment.reset();
+    TestFixture::cleanup();
 }
 
 void PipelineTest::runEndsInThePreviewWithOneNewDocument()
@@ -122,7 +109,7 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
     click(form, "PushButton6");
 
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
     QCOMPARE(form.MousePointer(), 0);
@@ -133,12 +120,12 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     const QStringList files = tempFiles();
     QCOMPARE(files.size(), 1);
     QVERIFY2(DocumentName.match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString documentPath = mEnvironment->tempFolder() + "/" + files[0];
+    const QString documentPath = environment->tempFolder() + "/" + files[0];
     QCOMPARE(preview.wordFile(), documentPath);
     QCOMPARE(unscaledPage(preview).size(), testPage().size());
 
     // One instance fills and saves, a second one pictures the saved document.
-    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    const QString templatePath = environment->tempFolder() + "/template.dot";
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(mWord->applicationsQuit, 2);
     QCOMPARE(mWord->documents.size(), 2);
@@ -177,13 +164,13 @@ void PipelineTest::secondClickDuringARunDoesNothing()
 
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(tempFiles().size(), 1);
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::existingTemplateFileIsUsedAndDeleted()
 {
-    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    const QString templatePath = environment->tempFolder() + "/template.dot";
     QFile existing(templatePath);
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.write("a template of the user's own");
@@ -202,14 +189,14 @@ void PipelineTest::existingTemplateFileIsUsedAndDeleted()
     QCOMPARE(opened, QByteArray("a template of the user's own"));
     QCOMPARE(mWord->documents[0]->path, templatePath);
     QVERIFY(!QFile::exists(templatePath));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void PipelineTest::takenDocumentNameIsNeverReused()
 {
     // The start-up's draw, then "plumix11111111", then fives.
-    mRandom->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
-    const QString taken = mEnvironment->tempFolder() + "/plumix11111111.doc";
+    random->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
+    const QString taken = environment->tempFolder() + "/plumix11111111.doc";
     QFile file(taken);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("the user's earlier invitation");
@@ -218,10 +205,10 @@ void PipelineTest::takenDocumentNameIsNeverReused()
     Form1 form;
     click(form, "PushButton6");
     QVERIFY(form.preview());
-    QCOMPARE(form.preview()->wordFile(), mEnvironment->tempFolder() + "/plumix55555555.doc");
+    QCOMPARE(form.preview()->wordFile(), environment->tempFolder() + "/plumix55555555.doc");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the user's earlier invitation"));
-    QCOMPARE(mRandom->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
+    QCOMPARE(random->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
 }
 
 void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
@@ -229,11 +216,11 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     mWord->failCreateObject(QStringLiteral("The office could not be started"));
     Form1 form;
     form.show();
-    mBoxes->shown.clear(); // the start-up check's advice is not under test here
+    boxes->shown.clear(); // the start-up check's advice is not under test here
     Program::resetEnded();
     click(form, "PushButton6");
 
-    const QStringList reports = mBoxes->reports();
+    const QStringList reports = boxes->reports();
     QCOMPARE(lines(reports, "PushButton6_Click"),
              (QList<int>{110, 114, 118, 118, 118, 118, 154, 186, 188, 190, 192, 202}));
     QCOMPARE(lines(reports, "SaveDocAsJPG"), (QList<int>{116, 118, 120, 122, 124, 126}));
@@ -258,17 +245,17 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
     QImage old(64, 64, QImage::Format_RGB32);
     old.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(old);
-    QVERIFY(old.save(mEnvironment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
+    QVERIFY(old.save(environment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
 
     Form1 form;
     click(form, "PushButton6");
-    QCOMPARE(lines(mBoxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
-    QCOMPARE(lines(mBoxes->reports(), "PushButton6_Click"), QList<int>{202});
+    QCOMPARE(lines(boxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
+    QCOMPARE(lines(boxes->reports(), "PushButton6_Click"), QList<int>{202});
     QVERIFY(form.preview());
     QVERIFY(unscaledPage(*form.preview()).isNull() || unscaledPage(*form.preview()).size() != old.size());
     QVERIFY(page(*form.preview()).isNull());
-    QVERIFY(!QFile::exists(mEnvironment->tempFolder() + "/temp.bmp"));
+    QVERIFY(!QFile::exists(environment->tempFolder() + "/temp.bmp"));
     QVERIFY(!form.isBusy());
 }
 

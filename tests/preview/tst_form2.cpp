@@ -2,7 +2,7 @@
 // on first showing, "< Back", closing, and the next hand-over after going back.
 #include "Controls.h"
 #include "PreviewTestSupport.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -50,7 +50,7 @@ QString writeDocument(const QString &folder, const QString &name)
 
 } // namespace
 
-class Form2Test : public QObject
+class Form2Test : public TestFixture
 {
     Q_OBJECT
 
@@ -74,15 +74,16 @@ class Form2Test : public QObject
     QPushButton *PushButton6() const { return control<QPushButton>(*form, "PushButton6"); }
     QPushButton *PushButton8() const { return control<QPushButton>(*form, "PushButton8"); }
 
-    TestEnvironment environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
     std::unique_ptr<MainWindowStandIn> mainWindow;
     std::unique_ptr<Form2> form;
 
 private slots:
     void init()
     {
-        boxes = std::make_unique<RecordingMessageBoxes>();
+        TestFixture::init();
+        // The hand pointer installed with the program, beside it.
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/HAND-M.CUR"),
+                            programFolder() + QStringLiteral("/HAND-M.CUR")));
         mainWindow = std::make_unique<MainWindowStandIn>();
         form = std::make_unique<Form2>(mainWindow.get());
     }
@@ -90,8 +91,7 @@ private slots:
     {
         form.reset();
         mainWindow.reset();
-        boxes.reset();
-        Program::resetEnded();
+        TestFixture::cleanup();
     }
 
     void controlsAreCaptionedAndPlacedAsDesigned()
@@ -225,7 +225,7 @@ private slots:
 
     void backDeletesTheDocumentBeforeTheMainWindowShows()
     {
-        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix12345678.doc"));
+        const QString document = writeDocument(environment->tempFolder(), QStringLiteral("plumix12345678.doc"));
         mainWindow->watchedFile = document;
         handOver({700, 900}, document);
         QTest::mouseClick(PushButton8(), Qt::LeftButton);
@@ -238,7 +238,7 @@ private slots:
 
     void closingDeletesTheDocumentAndEndsTheProgram()
     {
-        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix87654321.doc"));
+        const QString document = writeDocument(environment->tempFolder(), QStringLiteral("plumix87654321.doc"));
         mainWindow->show();
         handOver({700, 900}, document);
         QVERIFY(form->close());

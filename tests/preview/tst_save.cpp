@@ -1,7 +1,7 @@
 // "Save Results To Word File": the Save dialog's settings, the overwrite question, the byte-for-
 // byte copy, "Done.", and failed copies that keep the user's existing file.
 #include "Controls.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -42,7 +42,7 @@ const QString Done = QStringLiteral("Done.");
 
 } // namespace
 
-class SaveTest : public QObject
+class SaveTest : public TestFixture
 {
     Q_OBJECT
 
@@ -57,9 +57,6 @@ class SaveTest : public QObject
         QTest::mouseClick(control(*form, "PushButton6"), Qt::LeftButton);
     }
 
-    std::unique_ptr<TestEnvironment> environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
-    std::unique_ptr<ScriptedFileDialogs> dialogs;
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
     QTemporaryDir destination;
@@ -67,9 +64,7 @@ class SaveTest : public QObject
 private slots:
     void init()
     {
-        environment = std::make_unique<TestEnvironment>();
-        boxes = std::make_unique<RecordingMessageBoxes>();
-        dialogs = std::make_unique<ScriptedFileDialogs>();
+        TestFixture::init();
         form = std::make_unique<Form2>(&mainWindow);
         form->setWordFile(QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc")));
         writeAll(form->wordFile(), documentBytes());
@@ -81,9 +76,7 @@ private slots:
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
         form.reset();
-        dialogs.reset();
-        boxes.reset();
-        environment.reset();
+        TestFixture::cleanup();
     }
 
     void cancellingCopiesNothingAndSaysDone()

@@ -2,7 +2,7 @@
 // dragging and the bars following a drag, and how the page is painted.
 #include "Controls.h"
 #include "PreviewTestSupport.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -17,7 +17,7 @@ using namespace PreviewTest;
 
 // The frame Picture2 is 622 x 495 outside and 618 x 491 inside its border; at zoom 1.0 the page box
 // is as large as the picture's logical size.
-class ViewportTest : public QObject
+class ViewportTest : public TestFixture
 {
     Q_OBJECT
 
@@ -45,17 +45,14 @@ class ViewportTest : public QObject
             QTest::mouseClick(control(*form, steps > 0 ? "PushButton1" : "PushButton2"), Qt::LeftButton);
     }
 
-    TestEnvironment environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
 
 private slots:
-    void init() { boxes = std::make_unique<RecordingMessageBoxes>(); }
     void cleanup()
     {
         form.reset();
-        boxes.reset();
+        TestFixture::cleanup();
     }
 
     void zoomStaysBetweenAQuarterAndFour()
