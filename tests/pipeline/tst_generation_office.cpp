@@ -1,7 +1,7 @@
 // The whole way through with the real office: sample data, "Start Creating Template", the preview
 // of the filled page, and the invitation saved through the Save dialog and read back.
-#include "../office/OfficeReadBack.h"
 #include "Controls.h"
+#include "OfficeReadBack.h"
 #include "TestFixture.h"
 #include "details/Form1.h"
 #include "office/OfficeEngine.h"
