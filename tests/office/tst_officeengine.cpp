@@ -425,7 +425,7 @@ private slots:
             staleEnvironment.insert(name, staleTemp);
         stale.setProcessEnvironment(staleEnvironment);
         const QString profile = officeFolder() + QStringLiteral("/profile-1");
-        stale.start(QStringLiteral("/usr/lib/libreoffice/program/soffice.bin"),
+        stale.start(QStringLiteral(LIBREOFFICE_PROGRAM_DIR "/soffice.bin"),
                     {QStringLiteral("--headless"), QStringLiteral("--invisible"), QStringLiteral("--norestore"),
                      QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
                      QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(QUrl::FullyEncoded),

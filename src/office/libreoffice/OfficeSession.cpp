@@ -33,7 +33,7 @@ Reference<css::uno::XComponentContext> localContext()
     static Reference<css::uno::XComponentContext> context = [] {
         // The stock bootstrap file lacks the office API types, so name the type and service
         // files here.
-        const OUString program = "file:///usr/lib/libreoffice/program";
+        const OUString program = fileUrl(QStringLiteral(LIBREOFFICE_PROGRAM_DIR));
         rtl::Bootstrap::set("URE_INTERNAL_LIB_DIR", program);
         rtl::Bootstrap::set("UNO_TYPES", program + "/types.rdb " + program + "/types/offapi.rdb");
         rtl::Bootstrap::set("UNO_SERVICES", program + "/services.rdb");
