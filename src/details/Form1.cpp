@@ -158,7 +158,7 @@ void Form1::Form_Load()
     guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
     guard.run(104, [&] { setWindowIcon(Program::appIcon()); });
     guard.run(104, [&] { AppInfo::SetAppTitle(); });
-    const QString cursorFile = AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString cursorFile = AppInfo::cursorFile();
     if (guard.test(122, [&] { return FileExists(cursorFile); }))
         guard.run(124, [&] { setMouseIcon(loadCursorFile(cursorFile)); });
     guard.run(126, [&] {

@@ -20,7 +20,6 @@ namespace {
 
 // The snapshot is reported as a procedure of the main window, whose button runs it.
 const QString Window1 = QStringLiteral("Form1");
-const QString WordProgId = QStringLiteral("Word.Application");
 const QString TemplateName = QStringLiteral("template.dot");
 const QString PictureName = QStringLiteral("temp.bmp");
 

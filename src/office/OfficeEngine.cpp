@@ -57,7 +57,7 @@ void shutdownOfficeEngine()
 
 void registerOfficeEngine()
 {
-    AutomationServers::registerServer(QStringLiteral("Word.Application"), [] {
+    AutomationServers::registerServer(WordProgId, [] {
         OfficeModule &module = loadModule();
         // The office must end with the program; the hook is added again after a shutdown.
         if (!cleanupRegistered) {

@@ -94,13 +94,12 @@ void Form1Test::init()
 {
     TestFixture::init();
     CountingEngine::quits = 0;
-    AutomationServers::registerServer("Word.Application",
-                                      [] { return Object(std::make_shared<CountingEngine>()); });
+    AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<CountingEngine>()); });
 }
 
 void Form1Test::cleanup()
 {
-    AutomationServers::unregisterServer("Word.Application");
+    AutomationServers::unregisterServer(WordProgId);
     TestFixture::cleanup();
 }
 
@@ -410,7 +409,7 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
     ico[2] = 2;                   // type: cursor
     ico[6 + 4] = 9; ico[6 + 5] = 0; // hot spot x
     ico[6 + 6] = 3; ico[6 + 7] = 0; // hot spot y
-    QFile file(programFolder() + "/HAND-M.CUR");
+    QFile file(AppInfo::cursorFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(ico);
     file.close();
@@ -425,7 +424,7 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
 
 void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow()
 {
-    AutomationServers::unregisterServer("Word.Application");
+    AutomationServers::unregisterServer(WordProgId);
     Form1 form;
     QVERIFY(Program::hasEnded());
     QVERIFY(!form.isVisible());

@@ -27,7 +27,7 @@ public:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    AutomationServers::registerServer("Word.Application", [] { return Object(std::make_shared<IdleEngine>()); });
+    AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<IdleEngine>()); });
     Form1 form;
     if (app.arguments().value(1) == QLatin1String("type")) {
         form.show();

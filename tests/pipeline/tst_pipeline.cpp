@@ -87,7 +87,7 @@ void PipelineTest::init()
     TestFixture::init();
     random->values = {0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4};
     mWord.reset(new ScriptedWordServer);
-    mWord->registerAs(QStringLiteral("Word.Application"));
+    mWord->registerAs(WordProgId);
     mWord->content.stories = {QStringLiteral("[GivenBy] invites you")};
     mWord->content.shapes = {{QStringLiteral("[Date], at [Time]"), {}}, {QStringLiteral("[Address], [City], [State]"), {}}};
     mWord->picture = testPage();
@@ -96,7 +96,7 @@ void PipelineTest::init()
 void PipelineTest::cleanup()
 {
     mWord.reset();
-    AutomationServers::unregisterServer(QStringLiteral("Word.Application"));
+    AutomationServers::unregisterServer(WordProgId);
     TestFixture::cleanup();
 }
 
@@ -177,7 +177,7 @@ void PipelineTest::existingTemplateFileIsUsedAndDeleted()
     existing.close();
     // What the engine would open is read when it starts.
     QByteArray opened;
-    AutomationServers::registerServer(QStringLiteral("Word.Application"), [&] {
+    AutomationServers::registerServer(WordProgId, [&] {
         QFile file(templatePath);
         if (file.open(QIODevice::ReadOnly) && opened.isNull())
             opened = file.readAll();

@@ -80,10 +80,9 @@ class Form2Test : public TestFixture
 private slots:
     void init()
     {
+        const QString installedCursor = AppInfo::cursorFile(); // beside the test, as installed with the program
         TestFixture::init();
-        // The hand pointer installed with the program, beside it.
-        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/HAND-M.CUR"),
-                            programFolder() + QStringLiteral("/HAND-M.CUR")));
+        QVERIFY(QFile::copy(installedCursor, AppInfo::cursorFile()));
         mainWindow = std::make_unique<MainWindowStandIn>();
         form = std::make_unique<Form2>(mainWindow.get());
     }
@@ -148,7 +147,7 @@ private slots:
         QCOMPARE(Picture2()->backColor(), QColor(Qt::white));
         QCOMPARE(Picture1()->backColor(), QColor(Qt::white));
         // The hand pointer's picture comes from HAND-M.CUR when it lies beside the program.
-        QCOMPARE(form->hasMouseIcon(), FileExists(AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR")));
+        QCOMPARE(form->hasMouseIcon(), FileExists(AppInfo::cursorFile()));
         QCOMPARE(boxes->shown.size(), 0);
     }
 
