@@ -1,12 +1,13 @@
-// The viewport's integer arithmetic: rounding, 16-bit limits and division.
-#include "preview/ViewportMath.h"
+// The runtime's integer arithmetic the viewport and the automation layer use: rounding, 16-bit
+// limits and division.
+#include "shell/Arithmetic.h"
 #include "shell/RuntimeError.h"
 
 #include <QtTest>
 
 #include <functional>
 
-using namespace ViewportMath;
+using namespace Arithmetic;
 
 namespace {
 
@@ -23,7 +24,7 @@ QString failureOf(const std::function<void()> &computation)
 
 } // namespace
 
-class ViewportMathTest : public QObject
+class ArithmeticTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -77,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ViewportMathTest)
-#include "tst_viewportmath.moc"
+QTEST_GUILESS_MAIN(ArithmeticTest)
+#include "tst_arithmetic.moc"
