@@ -105,10 +105,13 @@ private slots:
         QTest::newRow("one or more, character class") << "[0-9]@" << "#";
         QTest::newRow("negated class and counts") << "[!a-z]{2}" << "_";
         QTest::newRow("groups in the replacement") << "(<[A-Z][a-z]@) (<[A-Z][a-z]@)" << "\\2 \\1";
-        QTest::newRow("plain text") << "[City]" << "S";
+        QTest::newRow("escaped special characters") << "\\[City\\]" << "S";
+        QTest::newRow("word start and end") << "<in>" << "IN";
         QTest::newRow("empty find text") << "" << "S";
         QTest::newRow("unclosed class") << "[abc" << "";
         QTest::newRow("unbalanced group") << "(ab" << "";
+        QTest::newRow("repeat of nothing") << "@a" << "";
+        QTest::newRow("bad count") << "a{x}" << "";
     }
     void wildcardSearchIsNotSupported()
     {
