@@ -1,28 +1,11 @@
 // The runtime's integer arithmetic the viewport and the automation layer use: rounding, 16-bit
 // limits and division.
+#include "FailureOf.h"
 #include "shell/Arithmetic.h"
-#include "shell/RuntimeError.h"
 
 #include <QtTest>
 
-#include <functional>
-
 using namespace Arithmetic;
-
-namespace {
-
-// The description a computation fails with, or the empty text when it succeeds.
-QString failureOf(const std::function<void()> &computation)
-{
-    try {
-        computation();
-    } catch (const RuntimeError &error) {
-        return error.description();
-    }
-    return QString();
-}
-
-} // namespace
 
 class ArithmeticTest : public QObject
 {
