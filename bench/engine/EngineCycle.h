@@ -4,7 +4,7 @@
 // open the template, replace the placeholders, save, quit; then create, open, copy the page
 // picture, close, quit. Shared by the benchmarks.
 #include "automation/Object.h"
-#include "details/PartyDetails.h"
+#include "generation/PartyDetails.h"
 #include "shell/MessageBoxes.h"
 
 #include <QList>

@@ -5,6 +5,7 @@
 #include "preview/Form2.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QWidget>
 
 int main(int argc, char *argv[])
@@ -15,7 +16,8 @@ int main(int argc, char *argv[])
     preview.setPicture(samplePage());
     preview.show();
     const int steps = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
-    for (int step = 0; step < qAbs(steps); ++step)
-        steps > 0 ? preview.PushButton1_Click() : preview.PushButton2_Click();
+    auto *button = preview.findChild<QPushButton *>(steps > 0 ? "PushButton1" : "PushButton2"); // "Zoom In", "Zoom Out"
+    for (int step = 0; step < qAbs(steps) && button; ++step)
+        button->click();
     return app.exec();
 }

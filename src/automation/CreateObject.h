@@ -6,6 +6,10 @@
 
 #include <functional>
 
+// The ProgID of the document engine's server: the office engine registers it; the generation and
+// the start-up check create it.
+inline const QString WordProgId = QStringLiteral("Word.Application");
+
 // Creates a new object of the server registered for progId. An unknown ProgID, or a server that
 // cannot start, throws RuntimeError with a description.
 Object CreateObject(const QString &progId);

@@ -1,10 +1,8 @@
 #include "automation/Variant.h"
 
 #include "automation/Object.h"
+#include "shell/Arithmetic.h"
 #include "shell/RuntimeError.h"
-
-#include <cmath>
-#include <limits>
 
 Variant::Variant(const Object &value)
     : mValue(value.dispatch())
@@ -79,11 +77,7 @@ double Variant::toDouble() const
 
 qint32 Variant::toLong() const
 {
-    const double value = std::nearbyint(toDouble()); // the default rounding mode: half to even
-    if (!std::isfinite(value) || value < std::numeric_limits<qint32>::min()
-        || value > std::numeric_limits<qint32>::max())
-        raise(StandardError::Overflow);
-    return static_cast<qint32>(value);
+    return Arithmetic::nearestToInt32(toDouble());
 }
 
 QString Variant::toString() const

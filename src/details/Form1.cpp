@@ -68,6 +68,7 @@ void Form1::createControls()
     setDesign(8040, 3405);
 
     Frame1 = new QGroupBox(QStringLiteral("Party Data"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twips(120, 1110, 7800, 2175));
     setBackColor(Frame1, Qt::white);
 
@@ -157,7 +158,7 @@ void Form1::Form_Load()
     guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
     guard.run(104, [&] { setWindowIcon(Program::appIcon()); });
     guard.run(104, [&] { AppInfo::SetAppTitle(); });
-    const QString cursorFile = AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString cursorFile = AppInfo::cursorFile();
     if (guard.test(122, [&] { return FileExists(cursorFile); }))
         guard.run(124, [&] { setMouseIcon(loadCursorFile(cursorFile)); });
     guard.run(126, [&] {
@@ -255,6 +256,16 @@ void Form1::PushButton4_Click()
     guard.run(114, [&] { store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime())); });
 }
 
+void Form1::PushButton6_Click()
+{
+    Guard guard(Window1, QStringLiteral("PushButton6_Click"));
+    if (mBusy)
+        return;
+    mBusy = true;
+    GenerateInvitation(guard, *this, *this); // statements 104 to 212
+    mBusy = false;
+}
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     // A text field that gains the focus selects all of its text, so that typing replaces it. The
@@ -281,6 +292,31 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Program::EndProgram();
+}
+
+void Form1::setMainWindowPointer(int pointer)
+{
+    setMousePointer(pointer);
+}
+
+void Form1::setPreviewPicture(const QImage &picture)
+{
+    form2().setPicture(picture);
+}
+
+void Form1::setPreviewDocument(const QString &documentPath)
+{
+    form2().setWordFile(documentPath);
+}
+
+void Form1::showPreview()
+{
+    form2().show();
+}
+
+void Form1::hideMainWindow()
+{
+    hide();
 }
 
 Form2 &Form1::form2()

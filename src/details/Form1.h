@@ -1,6 +1,7 @@
 #pragma once
 
-#include "details/PartyDetails.h"
+#include "generation/Generation.h"
+#include "generation/PartyDetails.h"
 #include "shell/Window.h"
 
 #include <QMap>
@@ -18,7 +19,7 @@ class Form2;
 // The main window: the six party details in the frame "Party Data", and the commands "Start
 // Creating Template", "Clear/Reset Data" and "Load Sample/Example Data". Every edit of a field is
 // stored at once; constructing the window runs its start-up sequence.
-class Form1 : public Window, public PartyDetails
+class Form1 : public Window, public PartyDetails, private GenerationHandOver
 {
     Q_OBJECT
 public:
@@ -36,38 +37,13 @@ public:
     static const QString DateKey;
     static const QString TimeKey;
 
-    // The date-changed and time-changed operations: store the picker's value.
-    void DateTimePicker1_Change();
-    void DateTimePicker2_Change();
-
-    // The commands of the three buttons.
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton6_Click();
-
-    // Renders the saved document's first page through the engine and writes it as "temp.bmp" in
-    // the temporary folder.
-    void SaveDocAsJPG(const QString &documentPath);
-
-    // The preview window, created (and loaded) on first use.
-    Form2 &form2();
-    bool hasForm2() const { return mForm2 != nullptr; }
-
-    // True while a generation runs.
-    bool mBusy = false;
-
-    // The controls, named as in the window design.
-    std::array<QLineEdit *, TextFieldCount> Text1{};
-    QDateTimeEdit *DateTimePicker1 = nullptr;
-    QDateTimeEdit *DateTimePicker2 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QMap<int, QLabel *> Label2;
-    QPushButton *PushButton6 = nullptr;
-    QPushButton *PushButton3 = nullptr;
-    QPushButton *PushButton4 = nullptr;
-
     // The design's initial picker value, shown only when restoring a picker fails.
     static QDateTime initialPickerValue();
+
+    // True while a generation runs.
+    bool isBusy() const { return mBusy; }
+    // The preview window once a generation has loaded it, otherwise nullptr.
+    Form2 *preview() const { return mForm2.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -80,6 +56,36 @@ private:
     void Text1_Change(int index);
     void storePicker(const QString &procedure, const QString &key, const QDateTime &value);
 
-    std::unique_ptr<Form2> mForm2;
+    // The date-changed and time-changed operations: store the picker's value.
+    void DateTimePicker1_Change();
+    void DateTimePicker2_Change();
 
+    // The commands of the three buttons.
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton6_Click();
+
+    // GenerationHandOver: the pipeline's hand-over to this window and the preview window.
+    void setMainWindowPointer(int pointer) override;
+    void setPreviewPicture(const QImage &picture) override;
+    void setPreviewDocument(const QString &documentPath) override;
+    void showPreview() override;
+    void hideMainWindow() override;
+
+    // The preview window, created (and loaded) on first use.
+    Form2 &form2();
+
+    // The controls, named as in the window design; each also carries its name as objectName.
+    std::array<QLineEdit *, TextFieldCount> Text1{};
+    QDateTimeEdit *DateTimePicker1 = nullptr;
+    QDateTimeEdit *DateTimePicker2 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QMap<int, QLabel *> Label2;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton3 = nullptr;
+    QPushButton *PushButton4 = nullptr;
+
+    // True while a generation runs: a second click meanwhile does nothing.
+    bool mBusy = false;
+    std::unique_ptr<Form2> mForm2;
 };

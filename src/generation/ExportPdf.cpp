@@ -13,7 +13,6 @@
 
 namespace {
 
-const QString WordProgId = QStringLiteral("Word.Application");
 constexpr qint32 ExportFormatPdf = 17; // wdExportFormatPDF
 
 // A name beside the destination that no file has: hidden, and marked as unfinished.

@@ -1,7 +1,7 @@
 #include "generation/FitText.h"
 
 #include "automation/Object.h"
-#include "details/PartyDetails.h"
+#include "generation/PartyDetails.h"
 #include "generation/DateTimeTexts.h"
 #include "shell/Guard.h"
 #include "shell/RuntimeError.h"

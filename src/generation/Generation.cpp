@@ -1,23 +1,25 @@
-// The generation pipeline of the main window: from the embedded template to a filled document in
-// the temporary folder and a picture of its first page, handed to the preview window.
-#include "details/Form1.h"
+// The generation pipeline: from the embedded template to a filled document in the temporary
+// folder and a picture of its first page, handed to the windows.
+#include "generation/Generation.h"
+
 #include "automation/CreateObject.h"
 #include "generation/ClipboardPicture.h"
 #include "generation/PlaceholderReplacement.h"
 #include "generation/TempFolder.h"
-#include "preview/Form2.h"
 #include "shell/Clock.h"
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
 #include "shell/RandomSource.h"
 #include "shell/RuntimeError.h"
+#include "shell/Window.h"
 
 #include <QFile>
+#include <QImage>
 
 namespace {
 
+// The snapshot is reported as a procedure of the main window, whose button runs it.
 const QString Window1 = QStringLiteral("Form1");
-const QString WordProgId = QStringLiteral("Word.Application");
 const QString TemplateName = QStringLiteral("template.dot");
 const QString PictureName = QStringLiteral("temp.bmp");
 
@@ -49,13 +51,9 @@ void savePicture(const QImage &picture, const QString &path)
 
 } // namespace
 
-void Form1::PushButton6_Click()
+void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHandOver &handOver)
 {
-    Guard guard(Window1, QStringLiteral("PushButton6_Click"));
-    if (mBusy)
-        return;
-    mBusy = true;
-    guard.run(104, [&] { setMousePointer(Hourglass); });
+    guard.run(104, [&] { handOver.setMainWindowPointer(Window::Hourglass); });
     QByteArray templateBytes;
     guard.run(106, [&] { templateBytes = loadTemplateResource(); });
     if (guard.test(108, [&] { return !FileExists(TempFolder::file(TemplateName)); }))
@@ -71,7 +69,7 @@ void Form1::PushButton6_Click()
                        .call(QStringLiteral("Open"), {templatePath}, {{QStringLiteral("ReadOnly"), true}})
                        .toObject();
     });
-    ReplacePlaceholders(guard, document, *this);
+    ReplacePlaceholders(guard, document, details);
 
     // A fresh name: "plumix" and eight digits from 1 to 9, never one whose file exists.
     QString documentPath;
@@ -97,19 +95,17 @@ void Form1::PushButton6_Click()
     guard.run(198, [&] { DeleteFileQuietly(templatePath); });
     guard.run(200, [&] { SaveDocAsJPG(documentPath); });
     guard.run(202, [&] {
-        Form2 &preview = form2();
-        preview.setPicture(QImage()); // a page that cannot be loaded leaves it empty, never an earlier run's
-        preview.setPicture(loadPicture(TempFolder::file(PictureName)));
+        handOver.setPreviewPicture(QImage()); // a page that cannot be loaded leaves it empty, never an earlier run's
+        handOver.setPreviewPicture(loadPicture(TempFolder::file(PictureName)));
     });
-    guard.run(204, [&] { setMousePointer(Default); });
-    guard.run(206, [&] { form2().mWordFile = documentPath; });
-    guard.run(208, [&] { form2().show(); });
-    guard.run(210, [&] { hide(); });
+    guard.run(204, [&] { handOver.setMainWindowPointer(Window::Default); });
+    guard.run(206, [&] { handOver.setPreviewDocument(documentPath); });
+    guard.run(208, [&] { handOver.showPreview(); });
+    guard.run(210, [&] { handOver.hideMainWindow(); });
     guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });
-    mBusy = false;
 }
 
-void Form1::SaveDocAsJPG(const QString &documentPath)
+void SaveDocAsJPG(const QString &documentPath)
 {
     Guard guard(Window1, QStringLiteral("SaveDocAsJPG"));
     // A picture file left by an earlier run must never be taken for this run's.

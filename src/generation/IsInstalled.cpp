@@ -22,7 +22,7 @@ bool CheckWordInstalled()
 {
     Object word;
     try {
-        word = CreateObject(QStringLiteral("Word.Application"));
+        word = CreateObject(WordProgId);
     } catch (...) {
     }
     if (word.isNothing()) {

@@ -1,8 +1,8 @@
 #include "generation/PlaceholderReplacement.h"
 
 #include "automation/Object.h"
-#include "details/PartyDetails.h"
 #include "generation/DateTimeTexts.h"
+#include "generation/PartyDetails.h"
 #include "shell/Guard.h"
 
 namespace {

@@ -72,7 +72,7 @@ void shutdownOfficeEngine()
 
 void registerOfficeEngine()
 {
-    AutomationServers::registerServer(QStringLiteral("Word.Application"), [] {
+    AutomationServers::registerServer(WordProgId, [] {
         OfficeModule &module = loadModule();
         ensureCleanup();
         return module.createApplication();

@@ -6,6 +6,9 @@ namespace {
 
 const QString InvalidPattern =
     QStringLiteral("The find text contains a pattern-matching expression that is not valid.");
+// The program never searches with wildcards; a search that asks for them fails rather than
+// finding something else.
+const QString WildcardsNotSupported = QStringLiteral("Searching with wildcards is not supported.");
 
 bool settingFor(FindSettings &settings, const QString &member, const Variant &value)
 {
@@ -91,28 +94,6 @@ QString escaped(QChar character)
     return QRegularExpression::escape(QString(character));
 }
 
-// The contents of a wildcard character class "[...]" from text[i] (just after "["); advances i to
-// the closing "]".
-QString characterClass(const QString &text, qsizetype &i)
-{
-    QString result = QStringLiteral("[");
-    if (i < text.size() && text.at(i) == QLatin1Char('!')) {
-        result += QLatin1Char('^');
-        ++i;
-    }
-    const qsizetype first = i;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char(']') && i > first)
-            return result + QLatin1Char(']');
-        if (c == QLatin1Char('-') && i > first && i + 1 < text.size() && text.at(i + 1) != QLatin1Char(']'))
-            result += QLatin1Char('-');
-        else
-            result += QStringLiteral("\\x{%1}").arg(c.unicode(), 0, 16);
-    }
-    throw RuntimeError(InvalidPattern);
-}
-
 } // namespace
 
 void FindSettings::set(const QString &member, const Variant &value)
@@ -180,82 +161,18 @@ QString patternForFindText(const QString &text)
     return pattern;
 }
 
-QString patternForWildcards(const QString &text)
-{
-    QString pattern;
-    int openGroups = 0;
-    bool atomBefore = false; // whether "@" or "{n,m}" has something to repeat
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        bool atom = true;
-        switch (c.unicode()) {
-        case '\\':
-            if (++i == text.size())
-                throw RuntimeError(InvalidPattern);
-            pattern += escaped(text.at(i));
-            break;
-        case '?': pattern += QStringLiteral("."); break;
-        case '*': pattern += QStringLiteral(".*?"); break;
-        case '[': ++i; pattern += characterClass(text, i); break;
-        case '(': pattern += QLatin1Char('('); ++openGroups; atom = false; break;
-        case ')':
-            if (--openGroups < 0)
-                throw RuntimeError(InvalidPattern);
-            pattern += QLatin1Char(')');
-            break;
-        case '<': pattern += QStringLiteral("\\b(?=\\w)"); atom = false; break;
-        case '>': pattern += QStringLiteral("\\b(?<=\\w)"); atom = false; break;
-        case '@':
-            if (!atomBefore)
-                throw RuntimeError(InvalidPattern);
-            pattern += QLatin1Char('+');
-            atom = false;
-            break;
-        case '{': {
-            const qsizetype close = text.indexOf(QLatin1Char('}'), i);
-            static const QRegularExpression counts(QStringLiteral("^\\d+([,;]\\d*)?$"));
-            const QString inside = close < 0 ? QString() : text.mid(i + 1, close - i - 1);
-            if (!atomBefore || !counts.match(inside).hasMatch())
-                throw RuntimeError(InvalidPattern);
-            pattern += QLatin1Char('{') + QString(inside).replace(QLatin1Char(';'), QLatin1Char(','))
-                       + QLatin1Char('}');
-            i = close;
-            atom = false;
-            break;
-        }
-        case '^': {
-            QChar character;
-            if (i + 1 < text.size()) {
-                const QChar code = text.at(++i);
-                if (!fixedCharacter(code, &character) && !unicodeCode(text, i, &character))
-                    invalidCode(code);
-            } else {
-                character = c;
-            }
-            pattern += escaped(character);
-            break;
-        }
-        default: pattern += escaped(c); break;
-        }
-        atomBefore = atom;
-    }
-    if (openGroups != 0)
-        throw RuntimeError(InvalidPattern);
-    return pattern;
-}
-
 TextMatcher::TextMatcher(const FindSettings &settings)
     : mReplacement(settings.replacementText)
-    , mWildcards(settings.matchWildcards)
 {
+    if (settings.matchWildcards)
+        throw RuntimeError(WildcardsNotSupported);
     if (settings.text.isEmpty())
         return; // finds nothing
-    QString pattern = mWildcards ? patternForWildcards(settings.text) : patternForFindText(settings.text);
-    if (settings.matchWholeWord && !mWildcards)
+    QString pattern = patternForFindText(settings.text);
+    if (settings.matchWholeWord)
         pattern = QStringLiteral("(?<!\\w)(?:") + pattern + QStringLiteral(")(?!\\w)");
     QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
-    // A wildcard search always matches case, as the find dialog does.
-    if (!settings.matchCase && !mWildcards)
+    if (!settings.matchCase)
         options |= QRegularExpression::CaseInsensitiveOption;
     mExpression = QRegularExpression(pattern, options);
     if (!mExpression.isValid())
@@ -268,14 +185,6 @@ QString TextMatcher::replacementFor(const QRegularExpressionMatch &match) const
     QString result;
     for (qsizetype i = 0; i < mReplacement.size(); ++i) {
         const QChar c = mReplacement.at(i);
-        if (c == QLatin1Char('\\') && mWildcards && i + 1 < mReplacement.size()) {
-            const QChar next = mReplacement.at(++i);
-            if (next >= QLatin1Char('1') && next <= QLatin1Char('9'))
-                result += match.captured(next.digitValue());
-            else
-                result += next;
-            continue;
-        }
         if (c != QLatin1Char('^') || i + 1 == mReplacement.size()) {
             result += c;
             continue;

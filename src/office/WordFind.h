@@ -19,7 +19,7 @@ struct FindSettings
     bool format = false;
     bool matchCase = false;
     bool matchWholeWord = false;
-    bool matchWildcards = false;
+    bool matchWildcards = false;    // stored; a search with it on fails as not supported
     bool matchSoundsLike = false;   // stored; the engine has no phonetic search
     bool matchAllWordForms = false; // stored; the engine has no word-form search
 
@@ -47,9 +47,9 @@ struct FindMatch
     QString replacement;
 };
 
-// The compiled search of one Execute: the find text as a pattern (special "^" codes, or the
-// wildcard syntax when MatchWildcards is on), and the replacement with its codes expanded for
-// each occurrence. A find text that is not valid throws RuntimeError with a description.
+// The compiled search of one Execute: the find text as a pattern (its special "^" codes), and the
+// replacement with its codes expanded for each occurrence. A find text that is not valid, or a
+// search with MatchWildcards on, throws RuntimeError with a description.
 class TextMatcher
 {
 public:
@@ -69,12 +69,8 @@ private:
 
     QRegularExpression mExpression;
     QString mReplacement;
-    bool mWildcards = false;
 };
 
 // The pattern for a find text: "^" codes are special ("^?" any character, "^#" any digit, "^$"
 // any letter, "^w" white space, "^t" tab, "^^" a caret...), everything else literal.
 QString patternForFindText(const QString &text);
-// The pattern for a find text in wildcard syntax: "?", "*", "@", "{n,m}", "[a-z]", "[!a]", "<",
-// ">", "(...)" and "\" escapes.
-QString patternForWildcards(const QString &text);

@@ -114,7 +114,7 @@ void Form2::Form_Load()
     guard.run(102, [&] { NormalizeBackColors(this); });
     guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
     guard.run(106, [&] { setWindowIcon(Program::appIcon()); });
-    const QString cursorFile = AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString cursorFile = AppInfo::cursorFile();
     if (guard.test(108, [&] { return FileExists(cursorFile); }))
         guard.run(110, [&] { setMouseIcon(loadCursorFile(cursorFile)); });
 }

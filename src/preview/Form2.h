@@ -16,7 +16,7 @@ class Viewport;
 // hand-over on and deletes it when the user goes back or closes the window; closing it ends the
 // program.
 //
-// Hand-over from the generation: setPicture(page picture), then mWordFile, then show().
+// Hand-over from the generation: setPicture(page picture), then setWordFile(document), then show().
 class Form2 : public Window
 {
     Q_OBJECT
@@ -30,34 +30,15 @@ public:
     // it is showing.
     void setPicture(const QImage &picture);
 
-    // Full path of the filled document in the temporary folder.
-    QString mWordFile;
+    // The filled document in the temporary folder (its full path), which the window owns.
+    void setWordFile(const QString &path) { mWordFile = path; }
+    const QString &wordFile() const { return mWordFile; }
 
     void SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent);
     void SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent);
 
-    // The commands of the four buttons: "Zoom In", "Zoom Out", "Save Results To Word File",
-    // "< Back".
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton6_Click();
-    void PushButton8_Click();
-
+    // The viewport's state, read-only.
     const Viewport &viewport() const { return *mViewport; }
-
-    // The controls, named as in the window design.
-    PictureBox *Picture2 = nullptr;
-    PictureBox *Picture1 = nullptr;
-    PictureBox *Zoom_Ori = nullptr;
-    QScrollBar *HScroll1 = nullptr;
-    QScrollBar *VScroll1 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QPushButton *PushButton1 = nullptr;
-    QPushButton *PushButton2 = nullptr;
-    QPushButton *PushButton6 = nullptr;
-    QPushButton *PushButton8 = nullptr;
-    // The Save dialog's settings.
-    FileDialogs::SaveSettings CommonDialog1;
 
 protected:
     bool event(QEvent *event) override;
@@ -71,6 +52,28 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
 
+    // The commands of the four buttons: "Zoom In", "Zoom Out", "Save Results To Word File",
+    // "< Back".
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+
+    // The controls, named as in the window design; each also carries its name as objectName.
+    PictureBox *Picture2 = nullptr;
+    PictureBox *Picture1 = nullptr;
+    PictureBox *Zoom_Ori = nullptr;
+    QScrollBar *HScroll1 = nullptr;
+    QScrollBar *VScroll1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QPushButton *PushButton1 = nullptr;
+    QPushButton *PushButton2 = nullptr;
+    QPushButton *PushButton6 = nullptr;
+    QPushButton *PushButton8 = nullptr;
+    // The Save dialog's settings.
+    FileDialogs::SaveSettings CommonDialog1;
+
+    QString mWordFile;
     QWidget *mMainWindow = nullptr;
     bool mFirstActivate = false;
     bool mClosing = false;

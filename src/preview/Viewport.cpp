@@ -1,7 +1,7 @@
 #include "preview/Viewport.h"
 
 #include "preview/PictureBox.h"
-#include "preview/ViewportMath.h"
+#include "shell/Arithmetic.h"
 #include "shell/Guard.h"
 #include "shell/Window.h"
 
@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-using namespace ViewportMath;
+using namespace Arithmetic;
 
 // The numbers given to the guard are the procedures' line numbers: every line of a procedure
 // counts, from 100 in steps of 2, also the Else and End If lines that perform nothing.

@@ -19,6 +19,11 @@ void AppInfo::setProgramFolder(const QString &folder)
     programFolderOverride = folder;
 }
 
+QString AppInfo::cursorFile()
+{
+    return programFolder() + QStringLiteral("/HAND-M.CUR");
+}
+
 QString AppInfo::titleFor(const QString &name)
 {
     QString title = name;

@@ -23,6 +23,8 @@ inline const QString WebPage = QStringLiteral("https://www.mistlefold.app/");
 QString programFolder();
 // Points programFolder() elsewhere (tests); the empty text restores the executable's folder.
 void setProgramFolder(const QString &folder);
+// The optional file of the hand pointer: "HAND-M.CUR" in the program folder.
+QString cursorFile();
 
 // The application title: the product name cut at spaces to at most 40 characters.
 QString appTitle();

@@ -11,17 +11,10 @@ public:
     void open(const QString &address) override { QDesktopServices::openUrl(QUrl(address)); }
 };
 
-DesktopBrowser desktopBrowser;
-Browser *current = nullptr;
-
 } // namespace
 
-Browser &Browser::instance()
+Browser &Browser::platformInstance()
 {
-    return current ? *current : desktopBrowser;
-}
-
-void Browser::setInstance(Browser *browser)
-{
-    current = browser;
+    static DesktopBrowser desktopBrowser;
+    return desktopBrowser;
 }

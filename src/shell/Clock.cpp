@@ -8,9 +8,6 @@ public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
-SystemClock systemClock;
-Clock *current = nullptr;
-
 } // namespace
 
 double Clock::timer() const
@@ -18,12 +15,8 @@ double Clock::timer() const
     return now().time().msecsSinceStartOfDay() / 1000.0;
 }
 
-Clock &Clock::instance()
+Clock &Clock::platformInstance()
 {
-    return current ? *current : systemClock;
-}
-
-void Clock::setInstance(Clock *clock)
-{
-    current = clock;
+    static SystemClock systemClock;
+    return systemClock;
 }

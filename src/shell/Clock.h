@@ -1,9 +1,11 @@
 #pragma once
 
+#include "shell/Replaceable.h"
+
 #include <QDateTime>
 
 // The clock the program reads, replaceable by tests.
-class Clock
+class Clock : public Replaceable<Clock>
 {
 public:
     virtual ~Clock() = default;
@@ -12,6 +14,7 @@ public:
     // Seconds since midnight, with fraction, as a timer reading.
     double timer() const;
 
-    static Clock &instance();
-    static void setInstance(Clock *clock); // nullptr restores the system clock
+private:
+    friend class Replaceable<Clock>;
+    static Clock &platformInstance();
 };

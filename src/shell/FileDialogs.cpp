@@ -23,17 +23,10 @@ public:
     }
 };
 
-ScreenFileDialogs screenDialogs;
-FileDialogs *current = nullptr;
-
 } // namespace
 
-FileDialogs &FileDialogs::instance()
+FileDialogs &FileDialogs::platformInstance()
 {
-    return current ? *current : screenDialogs;
-}
-
-void FileDialogs::setInstance(FileDialogs *dialogs)
-{
-    current = dialogs;
+    static ScreenFileDialogs screenDialogs;
+    return screenDialogs;
 }

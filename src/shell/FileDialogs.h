@@ -1,9 +1,11 @@
 #pragma once
 
+#include "shell/Replaceable.h"
+
 #include <QString>
 
 // The Save dialog goes through this seam so that tests choose the file name.
-class FileDialogs
+class FileDialogs : public Replaceable<FileDialogs>
 {
 public:
     struct SaveSettings
@@ -19,6 +21,7 @@ public:
     // The dialog itself never asks about overwriting and adds no extension.
     virtual QString getSaveFileName(const SaveSettings &settings) = 0;
 
-    static FileDialogs &instance();
-    static void setInstance(FileDialogs *dialogs); // nullptr restores the dialog on screen
+private:
+    friend class Replaceable<FileDialogs>;
+    static FileDialogs &platformInstance();
 };

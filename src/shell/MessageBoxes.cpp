@@ -37,17 +37,10 @@ private:
     }
 };
 
-ScreenMessageBoxes screenBoxes;
-MessageBoxes *current = nullptr;
-
 } // namespace
 
-MessageBoxes &MessageBoxes::instance()
+MessageBoxes &MessageBoxes::platformInstance()
 {
-    return current ? *current : screenBoxes;
-}
-
-void MessageBoxes::setInstance(MessageBoxes *boxes)
-{
-    current = boxes;
+    static ScreenMessageBoxes screenBoxes;
+    return screenBoxes;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "shell/Replaceable.h"
+
 #include <QString>
 
 // Modal message boxes go through this seam so that tests read what was shown and script the
 // answers instead of clicking.
-class MessageBoxes
+class MessageBoxes : public Replaceable<MessageBoxes>
 {
 public:
     enum class Icon { None, Warning };
@@ -25,7 +27,7 @@ public:
     // Shows the message modally and returns the button pressed.
     virtual int show(const Message &message) = 0;
 
-    static MessageBoxes &instance();
-    // Replaces the boxes shown on screen (nullptr restores them); the caller keeps ownership.
-    static void setInstance(MessageBoxes *boxes);
+private:
+    friend class Replaceable<MessageBoxes>;
+    static MessageBoxes &platformInstance();
 };

@@ -23,9 +23,6 @@ private:
     QRandomGenerator mGenerator{QRandomGenerator::securelySeeded()};
 };
 
-SystemRandom systemRandom;
-RandomSource *current = nullptr;
-
 } // namespace
 
 int RandomSource::draw(int n)
@@ -33,12 +30,8 @@ int RandomSource::draw(int n)
     return static_cast<int>(std::floor(next() * n)) + 1;
 }
 
-RandomSource &RandomSource::instance()
+RandomSource &RandomSource::platformInstance()
 {
-    return current ? *current : systemRandom;
-}
-
-void RandomSource::setInstance(RandomSource *source)
-{
-    current = source;
+    static SystemRandom systemRandom;
+    return systemRandom;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "shell/Replaceable.h"
+
 // The source of random numbers, replaceable by tests.
-class RandomSource
+class RandomSource : public Replaceable<RandomSource>
 {
 public:
     virtual ~RandomSource() = default;
@@ -14,6 +16,7 @@ public:
     // An integer from 1 to n: the integer part of next() * n, plus 1.
     int draw(int n);
 
-    static RandomSource &instance();
-    static void setInstance(RandomSource *source); // nullptr restores the system source
+private:
+    friend class Replaceable<RandomSource>;
+    static RandomSource &platformInstance();
 };

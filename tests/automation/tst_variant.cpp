@@ -1,21 +1,9 @@
 // The automation layer's values and handles: the conversions callers rely on and the failures
 // they must see.
+#include "FailureOf.h"
 #include "automation/CreateObject.h"
-#include "shell/RuntimeError.h"
 
 #include <QtTest>
-
-namespace {
-QString failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const RuntimeError &error) {
-        return error.description();
-    }
-    return QString();
-}
-} // namespace
 
 class VariantTest : public QObject
 {

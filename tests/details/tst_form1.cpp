@@ -1,6 +1,7 @@
 // The main window as a user meets it: layout, focus order, pointer feedback, the stored details
 // and the two data commands, and the start-up sequence around them.
-#include "TestDoubles.h"
+#include "Controls.h"
+#include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "details/StoredDate.h"
@@ -35,8 +36,6 @@ public:
     static inline int quits = 0;
 };
 
-const QDateTime Now(QDate(2026, 12, 8), QTime(19, 30, 12));
-
 QString stored(const QString &key, const QString &defaultValue = QStringLiteral("<absent>"))
 {
     return SettingsStore::read("Quenbrook", "Mistlefold", key, defaultValue);
@@ -45,6 +44,12 @@ QString stored(const QString &key, const QString &defaultValue = QStringLiteral(
 void store(const QString &key, const QString &text)
 {
     SettingsStore::write("Quenbrook", "Mistlefold", key, text);
+}
+
+// A text field of the array Text1 (index 0 given by, 1 city, 2 street address, 3 state).
+QLineEdit *text1(const Form1 &form, int index)
+{
+    return control<QLineEdit>(form, QStringLiteral("Text1_%1").arg(index));
 }
 
 void moveMouseOver(QWidget *widget)
@@ -56,7 +61,7 @@ void moveMouseOver(QWidget *widget)
 
 } // namespace
 
-class Form1Test : public QObject
+class Form1Test : public TestFixture
 {
     Q_OBJECT
 
@@ -83,41 +88,19 @@ private Q_SLOTS:
     void cursorFileGivesTheCustomPointerItsPicture();
     void withoutEngineTheAdviceIsTheOnlyWindow();
     void closingEndsTheProgram();
-
-private:
-    QScopedPointer<TestEnvironment> mEnvironment;
-    QScopedPointer<RecordingMessageBoxes> mBoxes;
-    QScopedPointer<FixedClock> mClock;
-    QScopedPointer<ScriptedRandom> mRandom;
-    QScopedPointer<RecordingBrowser> mBrowser;
-    QString mProgramFolder;
 };
 
 void Form1Test::init()
 {
-    mEnvironment.reset(new TestEnvironment);
-    mBoxes.reset(new RecordingMessageBoxes);
-    mClock.reset(new FixedClock(Now));
-    mRandom.reset(new ScriptedRandom({0.5}));
-    mBrowser.reset(new RecordingBrowser);
-    mProgramFolder = mEnvironment->root() + "/program";
-    QDir().mkpath(mProgramFolder);
-    AppInfo::setProgramFolder(mProgramFolder);
+    TestFixture::init();
     CountingEngine::quits = 0;
-    AutomationServers::registerServer("Word.Application",
-                                      [] { return Object(std::make_shared<CountingEngine>()); });
-    Program::resetEnded();
+    AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<CountingEngine>()); });
 }
 
 void Form1Test::cleanup()
 {
-    AutomationServers::unregisterServer("Word.Application");
-    AppInfo::setProgramFolder(QString());
-    mBrowser.reset();
-    mRandom.reset();
-    mClock.reset();
-    mBoxes.reset();
-    mEnvironment.reset();
+    AutomationServers::unregisterServer(WordProgId);
+    TestFixture::cleanup();
 }
 
 void Form1Test::layoutMatchesTheDesign_data()
@@ -126,7 +109,7 @@ void Form1Test::layoutMatchesTheDesign_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
 
-    QTest::newRow("Frame1") << "" << "Party Data" << QRect(120, 1110, 7800, 2175);
+    QTest::newRow("Frame1") << "Frame1" << "Party Data" << QRect(120, 1110, 7800, 2175);
     QTest::newRow("Text1_3") << "Text1_3" << "" << QRect(6960, 1200, 615, 345);
     QTest::newRow("Text1_2") << "Text1_2" << "" << QRect(1680, 750, 5895, 345);
     QTest::newRow("Text1_1") << "Text1_1" << "" << QRect(1680, 1200, 4455, 345);
@@ -152,10 +135,9 @@ void Form1Test::layoutMatchesTheDesign()
 
     Form1 form;
     QCOMPARE(form.size(), QSize(8040 / 15, 3405 / 15));
-    QWidget *control = name.isEmpty() ? form.Frame1 : form.findChild<QWidget *>(name);
-    QVERIFY(control);
+    QWidget *widget = control(form, name);
     const QRect designed(twips.left() / 15, twips.top() / 15, twips.width() / 15, twips.height() / 15);
-    if (auto *label = qobject_cast<QLabel *>(control)) {
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
         QCOMPARE(label->text(), caption);
         // A caption keeps its place and height, and is never narrower than its text.
         QCOMPARE(label->geometry().topLeft(), designed.topLeft());
@@ -163,13 +145,13 @@ void Form1Test::layoutMatchesTheDesign()
         QVERIFY(label->width() >= qMax(designed.width(), label->sizeHint().width()));
         return;
     }
-    QCOMPARE(control->geometry(), designed);
-    if (auto *button = qobject_cast<QPushButton *>(control))
+    QCOMPARE(widget->geometry(), designed);
+    if (auto *button = qobject_cast<QPushButton *>(widget))
         QCOMPARE(button->text(), caption);
-    if (auto *frame = qobject_cast<QGroupBox *>(control))
+    if (auto *frame = qobject_cast<QGroupBox *>(widget))
         QCOMPARE(frame->title(), caption);
     // Everything but the buttons lies inside the frame.
-    QCOMPARE(control->parentWidget() == form.Frame1, !name.isEmpty() && !name.startsWith("PushButton"));
+    QCOMPARE(widget->parentWidget() == control(form, "Frame1"), name != "Frame1" && !name.startsWith("PushButton"));
 }
 
 void Form1Test::fontsAndPickers()
@@ -179,27 +161,29 @@ void Form1Test::fontsAndPickers()
     QCOMPARE(form.font().family(), QStringLiteral("Arial"));
     QVERIFY(form.font().bold());
     QCOMPARE(form.font().pointSizeF(), 9.0);
-    QCOMPARE(form.Text1[1]->font().pointSizeF(), 9.0);
-    QCOMPARE(form.PushButton6->font().pointSizeF(), 11.25);
-    QVERIFY(form.PushButton6->font().bold());
+    QCOMPARE(text1(form, 1)->font().pointSizeF(), 9.0);
+    QCOMPARE(control(form, "PushButton6")->font().pointSizeF(), 11.25);
+    QVERIFY(control(form, "PushButton6")->font().bold());
     QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::white));
 
-    QCOMPARE(form.Text1[0]->property("tag").toString(), QStringLiteral("[GivenBy]"));
-    QCOMPARE(form.Text1[1]->property("tag").toString(), QStringLiteral("[City]"));
-    QCOMPARE(form.Text1[2]->property("tag").toString(), QStringLiteral("[Address]"));
-    QCOMPARE(form.Text1[3]->property("tag").toString(), QStringLiteral("[State]"));
+    QCOMPARE(text1(form, 0)->property("tag").toString(), QStringLiteral("[GivenBy]"));
+    QCOMPARE(text1(form, 1)->property("tag").toString(), QStringLiteral("[City]"));
+    QCOMPARE(text1(form, 2)->property("tag").toString(), QStringLiteral("[Address]"));
+    QCOMPARE(text1(form, 3)->property("tag").toString(), QStringLiteral("[State]"));
 
-    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
-    form.DateTimePicker2->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
-    QCOMPARE(form.DateTimePicker1->text(), QStringLiteral("December 24, 2026"));
-    QCOMPARE(form.DateTimePicker2->text(), QStringLiteral("7:30 PM"));
-    QVERIFY(form.DateTimePicker1->calendarPopup());
-    QVERIFY(!form.DateTimePicker2->calendarPopup());
-    QCOMPARE(form.DateTimePicker1->minimumDate(), QDate(1601, 1, 1));
-    QCOMPARE(form.DateTimePicker1->maximumDate(), QDate(9999, 12, 31));
+    auto *date = control<QDateTimeEdit>(form, "DateTimePicker1");
+    auto *time = control<QDateTimeEdit>(form, "DateTimePicker2");
+    date->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    time->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(19, 30)));
+    QCOMPARE(date->text(), QStringLiteral("December 24, 2026"));
+    QCOMPARE(time->text(), QStringLiteral("7:30 PM"));
+    QVERIFY(date->calendarPopup());
+    QVERIFY(!time->calendarPopup());
+    QCOMPARE(date->minimumDate(), QDate(1601, 1, 1));
+    QCOMPARE(date->maximumDate(), QDate(9999, 12, 31));
     // The time picker holds the whole value it is given, date and seconds included.
     const QDateTime value(QDate(1999, 2, 3), QTime(4, 5, 6));
-    form.DateTimePicker2->setDateTime(value);
+    time->setDateTime(value);
     QCOMPARE(form.partyTime(), value);
 }
 
@@ -210,16 +194,17 @@ void Form1Test::tabOrderFollowsTheRows()
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
-    const QList<QWidget *> order = {form.DateTimePicker1, form.DateTimePicker2, form.Text1[2], form.Text1[1],
-                                    form.Text1[3], form.Text1[0], form.PushButton6, form.PushButton3,
-                                    form.PushButton4, form.DateTimePicker1};
+    QList<QWidget *> order;
+    for (const char *name : {"DateTimePicker1", "DateTimePicker2", "Text1_2", "Text1_1", "Text1_3", "Text1_0",
+                             "PushButton6", "PushButton3", "PushButton4", "DateTimePicker1"})
+        order.append(control(form, name));
+    QWidget *frame = control(form, "Frame1");
     order.first()->setFocus(Qt::OtherFocusReason);
     for (qsizetype i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget *focused = QApplication::focusWidget();
         // A picker takes the focus through its inner edit field.
-        while (focused && focused != order[i] && focused->parentWidget() != form.Frame1
-               && focused->parentWidget() != &form)
+        while (focused && focused != order[i] && focused->parentWidget() != frame && focused->parentWidget() != &form)
             focused = focused->parentWidget();
         QCOMPARE(focused, order[i]);
     }
@@ -250,10 +235,7 @@ void Form1Test::pointerFeedback()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.setMousePointer(before);
-    QWidget *widget = target == "window" ? static_cast<QWidget *>(&form)
-                      : target == "Frame1" ? form.Frame1
-                                           : form.findChild<QWidget *>(target);
-    QVERIFY(widget);
+    QWidget *widget = target == "window" ? &form : control(form, target);
     moveMouseOver(widget);
     QCOMPARE(form.MousePointer(), after);
     if (after == 99) // without a cursor file the custom pointer is a pointing hand
@@ -265,11 +247,11 @@ void Form1Test::pointerFeedback()
 void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
 {
     Form1 form;
-    for (QLineEdit *edit : form.Text1)
-        QCOMPARE(edit->text(), QString());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(text1(form, i)->text(), QString());
     QCOMPARE(form.partyDate(), QDateTime(Now.date(), QTime(0, 0)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(Now.time()));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QCOMPARE(CountingEngine::quits, 1); // the engine check started and quit one instance
 }
 
@@ -289,7 +271,7 @@ void Form1Test::restoreShowsWhatWasStored()
     QCOMPARE(form.text(3), QStringLiteral("WA"));
     QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(18, 15, 30)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(QTime(19, 45, 5)));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::restoreOfABadDateIsReportedAndTheRestStillRestores()
@@ -299,7 +281,7 @@ void Form1Test::restoreOfABadDateIsReportedAndTheRestStillRestores()
     store("Text1_3", "WA");
 
     Form1 form;
-    QCOMPARE(mBoxes->reports(),
+    QCOMPARE(boxes->reports(),
              (QStringList{"Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 128\r\r"
                           "Please email screenshot of this message to support@mistlefold.app",
                           "Type mismatch\r\nin Tinselmark2021/08/31.Form1.Form_Load at line 130\r\r"
@@ -313,15 +295,15 @@ void Form1Test::everyEditIsStoredAtOnce()
 {
     Form1 form;
     form.show();
-    form.Text1[1]->setFocus();
-    QTest::keyClicks(form.Text1[1], "No");
+    text1(form, 1)->setFocus();
+    QTest::keyClicks(text1(form, 1), "No");
     QCOMPARE(stored("Text1_1"), QStringLiteral("No"));
-    QTest::keyClick(form.Text1[1], Qt::Key_Backspace);
+    QTest::keyClick(text1(form, 1), Qt::Key_Backspace);
     QCOMPARE(stored("Text1_1"), QStringLiteral("N"));
 
-    form.DateTimePicker1->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
+    control<QDateTimeEdit>(form, "DateTimePicker1")->setDateTime(QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
     QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
-    form.DateTimePicker2->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
+    control<QDateTimeEdit>(form, "DateTimePicker2")->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
 }
 
@@ -331,24 +313,24 @@ void Form1Test::clearEmptiesTheTextsOnly()
     store("DateTimePicker2", "19:30:00");
     Form1 form;
     for (int i = 0; i < 4; ++i)
-        form.Text1[i]->setText(QStringLiteral("value %1").arg(i));
+        text1(form, i)->setText(QStringLiteral("value %1").arg(i));
     const QString dateText = stored("DateTimePicker1");
 
-    form.PushButton3->click();
+    control<QPushButton>(form, "PushButton3")->click();
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(form.text(i), QString());
         QCOMPARE(stored(Form1::textKey(i)), QString()); // empty, not absent
     }
     QCOMPARE(stored("DateTimePicker1"), dateText);
     QCOMPARE(form.partyDate(), QDateTime(QDate(2026, 12, 24), QTime(0, 0)));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::sampleDataSurvivesARestart()
 {
     {
         Form1 form;
-        form.PushButton4->click();
+        control<QPushButton>(form, "PushButton4")->click();
     }
     Form1 restarted;
     QCOMPARE(restarted.text(0), QStringLiteral("Ilse and Bram Ketterly"));
@@ -357,7 +339,7 @@ void Form1Test::sampleDataSurvivesARestart()
     QCOMPARE(restarted.text(3), QStringLiteral("WA"));
     QCOMPARE(restarted.partyDate(), Now);
     QCOMPARE(restarted.partyTime(), Now);
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::focusSelectsAllText()
@@ -366,11 +348,11 @@ void Form1Test::focusSelectsAllText()
     form.show();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.Text1[1]->setText("North Vellmont");
-    form.Text1[2]->setFocus(Qt::MouseFocusReason);
-    QTest::mouseClick(form.Text1[1], Qt::LeftButton, {}, QPoint(30, 10));
-    QTRY_COMPARE(form.Text1[1]->selectedText(), QStringLiteral("North Vellmont"));
-    QTest::keyClicks(form.Text1[1], "Yarrow");
+    text1(form, 1)->setText("North Vellmont");
+    text1(form, 2)->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(text1(form, 1), Qt::LeftButton, {}, QPoint(30, 10));
+    QTRY_COMPARE(text1(form, 1)->selectedText(), QStringLiteral("North Vellmont"));
+    QTest::keyClicks(text1(form, 1), "Yarrow");
     QCOMPARE(form.text(1), QStringLiteral("Yarrow"));
 }
 
@@ -379,28 +361,28 @@ void Form1Test::webPageOpensOnlyOnSeven()
     {
         Form1 form; // 0.5 draws 51
     }
-    QVERIFY(mBrowser->opened.isEmpty());
-    mRandom->values = {0.06}; // draws 7
+    QVERIFY(browser->opened.isEmpty());
+    random->values = {0.06}; // draws 7
     Form1 form;
-    QCOMPARE(mBrowser->opened, QStringList{AppInfo::WebPage});
-    QCOMPARE(mRandom->seeds.size(), 2);
-    QCOMPARE(mRandom->seeds.last(), 19 * 3600 + 30 * 60 + 12.0); // seeded from the timer
+    QCOMPARE(browser->opened, QStringList{AppInfo::WebPage});
+    QCOMPARE(random->seeds.size(), 2);
+    QCOMPARE(random->seeds.last(), 19 * 3600 + 30 * 60 + 12.0); // seeded from the timer
 }
 
 void Form1Test::skinFile()
 {
-    QDir(mProgramFolder).mkpath("x");
-    QFile skin(mProgramFolder + "/x/o.cjs");
+    QDir(programFolder()).mkpath("x");
+    QFile skin(programFolder() + "/x/o.cjs");
     QVERIFY(skin.open(QIODevice::WriteOnly));
     skin.write("QPushButton { color: rgb(10, 90, 40); }");
     skin.close();
     {
         Form1 form;
-        QVERIFY(mBoxes->shown.isEmpty());
+        QVERIFY(boxes->shown.isEmpty());
         QCOMPARE(form.styleSheet(), QStringLiteral("QPushButton { color: rgb(10, 90, 40); }"));
         QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form.Label2[1]->palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form.Text1[1]->palette().color(QPalette::Base), QColor(Qt::white)); // untouched
+        QCOMPARE(control<QLabel>(form, "Label2_1")->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(text1(form, 1)->palette().color(QPalette::Base), QColor(Qt::white)); // untouched
     }
 
     // A skin that cannot be parsed is reported at line 100; the colours stay, the skin does not.
@@ -408,8 +390,8 @@ void Form1Test::skinFile()
     skin.write("QPushButton { color: ");
     skin.close();
     Form1 form;
-    QCOMPARE(mBoxes->reports().size(), 1);
-    QVERIFY(mBoxes->reports()[0].contains("Form1.Form_Load at line 100\r\r"));
+    QCOMPARE(boxes->reports().size(), 1);
+    QVERIFY(boxes->reports()[0].contains("Form1.Form_Load at line 100\r\r"));
     QCOMPARE(form.styleSheet(), QString());
     QCOMPARE(form.palette().color(QPalette::Window), buttonFaceColor());
     QCOMPARE(form.windowTitle(), QStringLiteral("Mistlefold")); // the sequence went on
@@ -427,13 +409,13 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
     ico[2] = 2;                   // type: cursor
     ico[6 + 4] = 9; ico[6 + 5] = 0; // hot spot x
     ico[6 + 6] = 3; ico[6 + 7] = 0; // hot spot y
-    QFile file(mProgramFolder + "/HAND-M.CUR");
+    QFile file(AppInfo::cursorFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(ico);
     file.close();
 
     Form1 form;
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
     QVERIFY(form.hasMouseIcon());
     form.hoverButton();
     QCOMPARE(form.cursor().hotSpot(), QPoint(9, 3));
@@ -442,15 +424,15 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
 
 void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow()
 {
-    AutomationServers::unregisterServer("Word.Application");
+    AutomationServers::unregisterServer(WordProgId);
     Form1 form;
     QVERIFY(Program::hasEnded());
     QVERIFY(!form.isVisible());
-    QCOMPARE(mBoxes->shown.size(), 1);
-    QCOMPARE(mBoxes->shown[0].text, QString::fromUtf16(EngineAdvice));
-    QCOMPARE(mBoxes->shown[0].title, QStringLiteral("Mistlefold"));
-    QCOMPARE(mBoxes->shown[0].icon, MessageBoxes::Icon::None);
-    QCOMPARE(mBoxes->shown[0].text.split("\r\n").size(), 9);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown[0].text, QString::fromUtf16(EngineAdvice));
+    QCOMPARE(boxes->shown[0].title, QStringLiteral("Mistlefold"));
+    QCOMPARE(boxes->shown[0].icon, MessageBoxes::Icon::None);
+    QCOMPARE(boxes->shown[0].text.split("\r\n").size(), 9);
 }
 
 void Form1Test::closingEndsTheProgram()

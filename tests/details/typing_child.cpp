@@ -1,6 +1,7 @@
 // A program run by tst_killed: it opens the main window in its own settings folder and either
 // types into "City:" and then waits to be killed, prints what "City:" holds at start, or runs
 // until it is asked to terminate, leaving a mark when its clean-up runs.
+#include "Controls.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "shell/Program.h"
@@ -26,12 +27,13 @@ public:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    AutomationServers::registerServer("Word.Application", [] { return Object(std::make_shared<IdleEngine>()); });
+    AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<IdleEngine>()); });
     Form1 form;
     if (app.arguments().value(1) == QLatin1String("type")) {
         form.show();
-        form.Text1[1]->setFocus();
-        QTest::keyClick(form.Text1[1], Qt::Key_Y);
+        QLineEdit *city = control<QLineEdit>(form, "Text1_1");
+        city->setFocus();
+        QTest::keyClick(city, Qt::Key_Y);
         std::printf("typed\n");
         std::fflush(stdout);
         QThread::sleep(600); // killed long before
@@ -51,6 +53,6 @@ int main(int argc, char *argv[])
         Program::runCleanups();
         return status;
     }
-    std::printf("%s\n", qPrintable(form.Text1[1]->text()));
+    std::printf("%s\n", qPrintable(control<QLineEdit>(form, "Text1_1")->text()));
     return 0;
 }

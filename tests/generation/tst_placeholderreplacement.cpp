@@ -2,7 +2,7 @@
 
 #include "ScriptedWordParty.h"
 #include "ScriptedWordServer.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 
 #include "automation/CreateObject.h"
 #include "shell/Guard.h"
@@ -14,13 +14,11 @@ Q_DECLARE_METATYPE(Variant)
 
 // Placeholder replacement against the scripted server: the order of the two passes, their find
 // settings, the values they read, and how each failing statement is reported.
-class PlaceholderReplacementTest : public QObject
+class PlaceholderReplacementTest : public TestFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
     std::unique_ptr<ScriptedWordServer> server;
     ScriptedPartyDetails details;
     QString templatePath;
@@ -51,8 +49,7 @@ private:
 private slots:
     void init()
     {
-        environment = std::make_unique<TestEnvironment>();
-        boxes = std::make_unique<RecordingMessageBoxes>();
+        TestFixture::init();
         server = std::make_unique<ScriptedWordServer>();
         details = ScriptedPartyDetails();
         details.readLog = &server->log;
@@ -69,8 +66,7 @@ private slots:
     void cleanup()
     {
         server.reset();
-        boxes.reset();
-        environment.reset();
+        TestFixture::cleanup();
     }
 
     void fillsStoriesWithTheTextFieldsAndShapesWithAllSix()

@@ -1,55 +1,57 @@
 // The whole way through with the real office: sample data, "Start Creating Template", the preview
 // of the filled page, and the invitation saved through the Save dialog and read back.
-#include "../office/OfficeReadBack.h"
-#include "TestDoubles.h"
+#include "Controls.h"
+#include "OfficeReadBack.h"
+#include "TestFixture.h"
 #include "details/Form1.h"
 #include "office/OfficeEngine.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
-#include "shell/AppInfo.h"
 #include "shell/Program.h"
 
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 
-class GenerationOfficeTest : public QObject
+class GenerationOfficeTest : public TestFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase() { registerOfficeEngine(); }
+    void cleanup()
+    {
+        // The office writes its profile as it ends: it ends before the private folders go.
+        shutdownOfficeEngine();
+        TestFixture::cleanup();
+    }
     void sampleInvitationIsPreviewedSavedAndReadBack();
 };
 
 void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
 {
-    TestEnvironment environment;
-    AppInfo::setProgramFolder(environment.root());
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialogs dialogs;
-    FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(19, 30, 12)));
-
     Form1 form;
     QVERIFY(!Program::hasEnded());
     form.show();
-    form.PushButton4->click();
-    form.PushButton6->click();
+    control<QPushButton>(form, "PushButton4")->click();
+    control<QPushButton>(form, "PushButton6")->click();
 
-    QCOMPARE(boxes.texts(), QStringList());
-    QVERIFY(!form.mBusy);
+    QCOMPARE(boxes->texts(), QStringList());
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
-    QVERIFY(form.form2().isVisible());
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
+    QVERIFY(preview.isVisible());
 
     // Of the work files only the filled document is left.
-    const QStringList files = QDir(environment.tempFolder()).entryList(QDir::Files | QDir::Hidden);
+    const QStringList files = QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files.size(), 1);
     QVERIFY2(QRegularExpression("^plumix[1-9]{8}\\.doc$").match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString document = environment.tempFolder() + "/" + files[0];
-    QCOMPARE(form.form2().mWordFile, document);
+    const QString document = environment->tempFolder() + "/" + files[0];
+    QCOMPARE(preview.wordFile(), document);
 
     // The preview holds a picture of the filled Letter page, rendered finer than the screen.
-    const QImage page = form.form2().Zoom_Ori->picture();
+    const QImage page = control<PictureBox>(preview, "Zoom_Ori")->picture();
     QVERIFY(!page.isNull());
     QCOMPARE(qRound(page.width() * 3780.0 / page.dotsPerMeterX()), 816);
     QVERIFY(page.width() >= 2 * 816);
@@ -60,10 +62,10 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     QVERIFY2(coloured > 500, "the page picture is blank");
 
     // Saved through the dialog: a byte-for-byte copy.
-    const QString saved = environment.root() + "/Ketterly party.doc";
-    dialogs.names.enqueue(saved);
-    form.form2().PushButton6->click();
-    QCOMPARE(boxes.texts(), QStringList{"Done."});
+    const QString saved = environment->root() + "/Ketterly party.doc";
+    dialogs->names.enqueue(saved);
+    control<QPushButton>(preview, "PushButton6")->click();
+    QCOMPARE(boxes->texts(), QStringList{"Done."});
     QFile original(document);
     QFile copy(saved);
     QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
@@ -71,7 +73,7 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
 
     // Read back by a separate office: every value, no placeholder.
     QString error;
-    const QList<TextRun> runs = OfficeReadBack(environment.root() + "/reader").read(saved, &error);
+    const QList<TextRun> runs = OfficeReadBack(environment->root() + "/reader").read(saved, &error);
     QVERIFY2(!runs.isEmpty(), qPrintable(error));
     QString text;
     for (const TextRun &run : runs)
@@ -83,13 +85,10 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
         QVERIFY2(!text.contains(QLatin1String(placeholder), Qt::CaseInsensitive), placeholder);
 
     // Going back removes the filled document; the saved copy stays.
-    form.form2().PushButton8->click();
+    control<QPushButton>(preview, "PushButton8")->click();
     QVERIFY(!QFile::exists(document));
     QVERIFY(QFile::exists(saved));
     QVERIFY(form.isVisible());
-    AppInfo::setProgramFolder(QString());
-    // The office writes its profile as it ends: it ends before the private folders go.
-    shutdownOfficeEngine();
 }
 
 QTEST_MAIN(GenerationOfficeTest)

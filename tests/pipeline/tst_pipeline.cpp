@@ -1,12 +1,12 @@
 // "Start Creating Template" end to end against the scripted engine: the work files, the order of
 // the engine calls, re-entry, taken names, and every failure path ending in the preview.
+#include "Controls.h"
 #include "ScriptedWordServer.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
-#include "shell/AppInfo.h"
 #include "shell/Program.h"
 
 #include <QClipboard>
@@ -28,6 +28,21 @@ QImage testPage()
     return page;
 }
 
+void click(const QWidget &window, const QString &button)
+{
+    control<QPushButton>(window, button)->click();
+}
+
+// The preview window's page as the pipeline handed it over, and the picture it keeps for zooming.
+QImage page(const Form2 &preview)
+{
+    return control<PictureBox>(preview, "Picture1")->picture();
+}
+QImage unscaledPage(const Form2 &preview)
+{
+    return control<PictureBox>(preview, "Zoom_Ori")->picture();
+}
+
 QList<int> lines(const QStringList &reports, const QString &procedure)
 {
     static const QRegularExpression at(QStringLiteral("\\.(\\w+) at line (\\d+)\\r\\r"));
@@ -42,7 +57,7 @@ QList<int> lines(const QStringList &reports, const QString &procedure)
 
 } // namespace
 
-class PipelineTest : public QObject
+class PipelineTest : public TestFixture
 {
     Q_OBJECT
 
@@ -61,68 +76,56 @@ private Q_SLOTS:
 private:
     QStringList tempFiles() const
     {
-        return QDir(mEnvironment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    QScopedPointer<TestEnvironment> mEnvironment;
-    QScopedPointer<RecordingMessageBoxes> mBoxes;
-    QScopedPointer<FixedClock> mClock;
-    QScopedPointer<ScriptedRandom> mRandom;
     QScopedPointer<ScriptedWordServer> mWord;
 };
 
 void PipelineTest::init()
 {
-    mEnvironment.reset(new TestEnvironment);
-    AppInfo::setProgramFolder(mEnvironment->root());
-    mBoxes.reset(new RecordingMessageBoxes);
-    mClock.reset(new FixedClock(QDateTime(QDate(2026, 12, 8), QTime(19, 30, 12))));
-    mRandom.reset(new ScriptedRandom({0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4}));
+    TestFixture::init();
+    random->values = {0.5, 0.1, 0.3, 0.9, 0.7, 0.2, 0.6, 0.4};
     mWord.reset(new ScriptedWordServer);
-    mWord->registerAs(QStringLiteral("Word.Application"));
+    mWord->registerAs(WordProgId);
     mWord->content.stories = {QStringLiteral("[GivenBy] invites you")};
     mWord->content.shapes = {{QStringLiteral("[Date], at [Time]"), {}}, {QStringLiteral("[Address], [City], [State]"), {}}};
     mWord->picture = testPage();
-    Program::resetEnded();
 }
 
 void PipelineTest::cleanup()
 {
     mWord.reset();
-    AutomationServers::unregisterServer(QStringLiteral("Word.Application"));
-    mRandom.reset();
-    mClock.reset();
-    mBoxes.reset();
-    AppInfo::setProgramFolder(QString());
-    mEnvironment.reset();
+    AutomationServers::unregisterServer(WordProgId);
+    TestFixture::cleanup();
 }
 
 void PipelineTest::runEndsInThePreviewWithOneNewDocument()
 {
     Form1 form;
     form.show();
-    form.PushButton4->click();
+    click(form, "PushButton4");
     mWord->log.clear();
     mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
-    form.PushButton6->click();
+    click(form, "PushButton6");
 
-    QVERIFY(mBoxes->shown.isEmpty());
-    QVERIFY(!form.mBusy);
+    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
     QCOMPARE(form.MousePointer(), 0);
-    QVERIFY(form.hasForm2());
-    Form2 &preview = form.form2();
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
     QVERIFY(preview.isVisible());
 
     const QStringList files = tempFiles();
     QCOMPARE(files.size(), 1);
     QVERIFY2(DocumentName.match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString documentPath = mEnvironment->tempFolder() + "/" + files[0];
-    QCOMPARE(preview.mWordFile, documentPath);
-    QCOMPARE(preview.Zoom_Ori->picture().size(), testPage().size());
+    const QString documentPath = environment->tempFolder() + "/" + files[0];
+    QCOMPARE(preview.wordFile(), documentPath);
+    QCOMPARE(unscaledPage(preview).size(), testPage().size());
 
     // One instance fills and saves, a second one pictures the saved document.
-    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    const QString templatePath = environment->tempFolder() + "/template.dot";
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(mWord->applicationsQuit, 2);
     QCOMPARE(mWord->documents.size(), 2);
@@ -154,26 +157,27 @@ void PipelineTest::secondClickDuringARunDoesNothing()
     form.show();
     mWord->applicationsCreated = 0;
     // Queued now, delivered while the run yields before writing the template.
-    QMetaObject::invokeMethod(form.PushButton6, &QPushButton::click, Qt::QueuedConnection);
-    form.PushButton6->click();
+    QPushButton *start = control<QPushButton>(form, "PushButton6");
+    QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection);
+    start->click();
     QCoreApplication::processEvents();
 
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(tempFiles().size(), 1);
-    QVERIFY(mBoxes->shown.isEmpty());
-    QVERIFY(!form.mBusy);
+    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::existingTemplateFileIsUsedAndDeleted()
 {
-    const QString templatePath = mEnvironment->tempFolder() + "/template.dot";
+    const QString templatePath = environment->tempFolder() + "/template.dot";
     QFile existing(templatePath);
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.write("a template of the user's own");
     existing.close();
     // What the engine would open is read when it starts.
     QByteArray opened;
-    AutomationServers::registerServer(QStringLiteral("Word.Application"), [&] {
+    AutomationServers::registerServer(WordProgId, [&] {
         QFile file(templatePath);
         if (file.open(QIODevice::ReadOnly) && opened.isNull())
             opened = file.readAll();
@@ -181,29 +185,30 @@ void PipelineTest::existingTemplateFileIsUsedAndDeleted()
     });
 
     Form1 form;
-    form.PushButton6->click();
+    click(form, "PushButton6");
     QCOMPARE(opened, QByteArray("a template of the user's own"));
     QCOMPARE(mWord->documents[0]->path, templatePath);
     QVERIFY(!QFile::exists(templatePath));
-    QVERIFY(mBoxes->shown.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void PipelineTest::takenDocumentNameIsNeverReused()
 {
     // The start-up's draw, then "plumix11111111", then fives.
-    mRandom->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
-    const QString taken = mEnvironment->tempFolder() + "/plumix11111111.doc";
+    random->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
+    const QString taken = environment->tempFolder() + "/plumix11111111.doc";
     QFile file(taken);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("the user's earlier invitation");
     file.close();
 
     Form1 form;
-    form.PushButton6->click();
-    QCOMPARE(form.form2().mWordFile, mEnvironment->tempFolder() + "/plumix55555555.doc");
+    click(form, "PushButton6");
+    QVERIFY(form.preview());
+    QCOMPARE(form.preview()->wordFile(), environment->tempFolder() + "/plumix55555555.doc");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the user's earlier invitation"));
-    QCOMPARE(mRandom->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
+    QCOMPARE(random->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
 }
 
 void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
@@ -211,11 +216,11 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     mWord->failCreateObject(QStringLiteral("The office could not be started"));
     Form1 form;
     form.show();
-    mBoxes->shown.clear(); // the start-up check's advice is not under test here
+    boxes->shown.clear(); // the start-up check's advice is not under test here
     Program::resetEnded();
-    form.PushButton6->click();
+    click(form, "PushButton6");
 
-    const QStringList reports = mBoxes->reports();
+    const QStringList reports = boxes->reports();
     QCOMPARE(lines(reports, "PushButton6_Click"),
              (QList<int>{110, 114, 118, 118, 118, 118, 154, 186, 188, 190, 192, 202}));
     QCOMPARE(lines(reports, "SaveDocAsJPG"), (QList<int>{116, 118, 120, 122, 124, 126}));
@@ -228,9 +233,9 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     QCOMPARE(reports.size(), 19);
     QVERIFY(reports[18].contains("Form2.RedrawImage"));
 
-    QVERIFY(!form.mBusy);
+    QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
-    QVERIFY(form.form2().isVisible());
+    QVERIFY(form.preview() && form.preview()->isVisible());
     QCOMPARE(form.MousePointer(), 0);
     QCOMPARE(tempFiles(), QStringList()); // no template left, no document made, no picture
 }
@@ -240,32 +245,35 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
     QImage old(64, 64, QImage::Format_RGB32);
     old.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(old);
-    QVERIFY(old.save(mEnvironment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
+    QVERIFY(old.save(environment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
 
     Form1 form;
-    form.PushButton6->click();
-    QCOMPARE(lines(mBoxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
-    QCOMPARE(lines(mBoxes->reports(), "PushButton6_Click"), QList<int>{202});
-    QVERIFY(form.form2().Zoom_Ori->picture().isNull() || form.form2().Zoom_Ori->picture().size() != old.size());
-    QVERIFY(form.form2().Picture1->picture().isNull());
-    QVERIFY(!QFile::exists(mEnvironment->tempFolder() + "/temp.bmp"));
-    QVERIFY(!form.mBusy);
+    click(form, "PushButton6");
+    QCOMPARE(lines(boxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
+    QCOMPARE(lines(boxes->reports(), "PushButton6_Click"), QList<int>{202});
+    QVERIFY(form.preview());
+    QVERIFY(unscaledPage(*form.preview()).isNull() || unscaledPage(*form.preview()).size() != old.size());
+    QVERIFY(page(*form.preview()).isNull());
+    QVERIFY(!QFile::exists(environment->tempFolder() + "/temp.bmp"));
+    QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::nextRunNeverShowsThePreviousPage()
 {
     Form1 form;
-    form.PushButton6->click();
-    QCOMPARE(form.form2().Zoom_Ori->picture().size(), testPage().size());
-    form.form2().PushButton8->click(); // "< Back"
+    click(form, "PushButton6");
+    QVERIFY(form.preview());
+    Form2 &preview = *form.preview();
+    QCOMPARE(unscaledPage(preview).size(), testPage().size());
+    click(preview, "PushButton8"); // "< Back"
     QVERIFY(form.isVisible());
 
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
-    form.PushButton6->click();
-    QVERIFY(form.form2().isVisible());
-    QVERIFY(form.form2().Picture1->picture().isNull());
-    QVERIFY(form.form2().Zoom_Ori->picture().isNull());
+    click(form, "PushButton6");
+    QVERIFY(preview.isVisible());
+    QVERIFY(page(preview).isNull());
+    QVERIFY(unscaledPage(preview).isNull());
 }
 
 QTEST_MAIN(PipelineTest)

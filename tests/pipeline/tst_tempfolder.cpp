@@ -1,6 +1,6 @@
 // Where the work files go: TEMP when set, otherwise a private folder that nobody else can plant
 // files in or redirect.
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "generation/TempFolder.h"
 #include "shell/RuntimeError.h"
 
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class TempFolderTest : public QObject
+class TempFolderTest : public TestFixture
 {
     Q_OBJECT
 
@@ -24,14 +24,13 @@ private Q_SLOTS:
 
 private:
     QString privateFolder() const { return mSystemTemp->path() + "/mistlefold-" + QString::number(getuid()); }
-    QScopedPointer<TestEnvironment> mEnvironment;
     QScopedPointer<QTemporaryDir> mSystemTemp;
     QByteArray mOldTmpDir;
 };
 
 void TempFolderTest::init()
 {
-    mEnvironment.reset(new TestEnvironment);
+    TestFixture::init();
     mSystemTemp.reset(new QTemporaryDir);
     mOldTmpDir = qgetenv("TMPDIR");
     qputenv("TMPDIR", mSystemTemp->path().toUtf8()); // the system temporary folder of this test
@@ -41,13 +40,13 @@ void TempFolderTest::cleanup()
 {
     qputenv("TMPDIR", mOldTmpDir);
     mSystemTemp.reset();
-    mEnvironment.reset();
+    TestFixture::cleanup();
 }
 
 void TempFolderTest::tempOrTEMPWhenSet()
 {
-    QCOMPARE(TempFolder::path(), mEnvironment->tempFolder());
-    QCOMPARE(TempFolder::file("temp.bmp"), mEnvironment->tempFolder() + "/temp.bmp");
+    QCOMPARE(TempFolder::path(), environment->tempFolder());
+    QCOMPARE(TempFolder::file("temp.bmp"), environment->tempFolder() + "/temp.bmp");
     qunsetenv("TEMP");
     qputenv("temp", "/some/where");
     QCOMPARE(TempFolder::path(), QStringLiteral("/some/where"));

@@ -1,7 +1,8 @@
 // The preview window as a whole: its design, what loading it does, pointer feedback, the set-up
 // on first showing, "< Back", closing, and the next hand-over after going back.
+#include "Controls.h"
 #include "PreviewTestSupport.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -49,28 +50,39 @@ QString writeDocument(const QString &folder, const QString &name)
 
 } // namespace
 
-class Form2Test : public QObject
+class Form2Test : public TestFixture
 {
     Q_OBJECT
 
     Form2 &handOver(QSize logical, const QString &document)
     {
         form->setPicture(pagePicture(logical));
-        form->mWordFile = document;
+        form->setWordFile(document);
         form->show();
         return *form;
     }
     const ViewportState &state() const { return form->viewport().state(); }
+    // The window's controls, found by their design names.
+    PictureBox *Picture2() const { return control<PictureBox>(*form, "Picture2"); }
+    PictureBox *Picture1() const { return control<PictureBox>(*form, "Picture1"); }
+    PictureBox *Zoom_Ori() const { return control<PictureBox>(*form, "Zoom_Ori"); }
+    QScrollBar *HScroll1() const { return control<QScrollBar>(*form, "HScroll1"); }
+    QScrollBar *VScroll1() const { return control<QScrollBar>(*form, "VScroll1"); }
+    QGroupBox *Frame1() const { return control<QGroupBox>(*form, "Frame1"); }
+    QPushButton *PushButton1() const { return control<QPushButton>(*form, "PushButton1"); }
+    QPushButton *PushButton2() const { return control<QPushButton>(*form, "PushButton2"); }
+    QPushButton *PushButton6() const { return control<QPushButton>(*form, "PushButton6"); }
+    QPushButton *PushButton8() const { return control<QPushButton>(*form, "PushButton8"); }
 
-    TestEnvironment environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
     std::unique_ptr<MainWindowStandIn> mainWindow;
     std::unique_ptr<Form2> form;
 
 private slots:
     void init()
     {
-        boxes = std::make_unique<RecordingMessageBoxes>();
+        const QString installedCursor = AppInfo::cursorFile(); // beside the test, as installed with the program
+        TestFixture::init();
+        QVERIFY(QFile::copy(installedCursor, AppInfo::cursorFile()));
         mainWindow = std::make_unique<MainWindowStandIn>();
         form = std::make_unique<Form2>(mainWindow.get());
     }
@@ -78,30 +90,29 @@ private slots:
     {
         form.reset();
         mainWindow.reset();
-        boxes.reset();
-        Program::resetEnded();
+        TestFixture::cleanup();
     }
 
     void controlsAreCaptionedAndPlacedAsDesigned()
     {
         const QList<QPair<QPushButton *, QString>> buttons = {
-            {form->PushButton1, "Zoom In"}, {form->PushButton2, "Zoom Out"},
-            {form->PushButton8, "< Back"}, {form->PushButton6, "Save Results To Word File"}};
+            {PushButton1(), "Zoom In"}, {PushButton2(), "Zoom Out"},
+            {PushButton8(), "< Back"}, {PushButton6(), "Save Results To Word File"}};
         for (const auto &[button, caption] : buttons) {
             QCOMPARE(button->text(), caption);
             QCOMPARE(button->font().family(), QStringLiteral("Arial"));
             QCOMPARE(button->font().pointSizeF(), 11.25);
             QVERIFY(button->font().bold());
         }
-        QCOMPARE(form->Frame1->title(), QStringLiteral("Zoom:"));
-        QCOMPARE(form->PushButton1->parentWidget(), form->Frame1);
+        QCOMPARE(Frame1()->title(), QStringLiteral("Zoom:"));
+        QCOMPARE(PushButton1()->parentWidget(), Frame1());
         // The frame with the bars directly under and right of it, the buttons below them.
-        QCOMPARE(form->Picture2->geometry(), QRect(8, 8, 622, 495));
-        QCOMPARE(form->HScroll1->geometry(), QRect(8, 503, 622, 17));
-        QCOMPARE(form->VScroll1->geometry(), QRect(630, 8, 17, 495));
-        QCOMPARE(form->Frame1->geometry(), QRect(8, 524, 640, 57));
-        QCOMPARE(form->PushButton8->geometry(), QRect(8, 590, 312, 27));
-        QCOMPARE(form->PushButton6->geometry(), QRect(328, 590, 320, 27));
+        QCOMPARE(Picture2()->geometry(), QRect(8, 8, 622, 495));
+        QCOMPARE(HScroll1()->geometry(), QRect(8, 503, 622, 17));
+        QCOMPARE(VScroll1()->geometry(), QRect(630, 8, 17, 495));
+        QCOMPARE(Frame1()->geometry(), QRect(8, 524, 640, 57));
+        QCOMPARE(PushButton8()->geometry(), QRect(8, 590, 312, 27));
+        QCOMPARE(PushButton6()->geometry(), QRect(328, 590, 320, 27));
     }
 
     void windowIsFixedCentredAndInDesignOrder()
@@ -113,16 +124,16 @@ private slots:
         QCOMPARE(form->font().family(), QStringLiteral("Arial"));
         QCOMPARE(form->font().pointSizeF(), 9.0);
         QVERIFY(form->font().bold());
-        QVERIFY(form->Picture1->parentWidget() == form->Picture2);
+        QVERIFY(Picture1()->parentWidget() == Picture2());
         // The holding box lies beyond the client area's right edge.
-        QVERIFY(form->Zoom_Ori->x() >= form->width());
+        QVERIFY(Zoom_Ori()->x() >= form->width());
 
         // Tab visits the controls that take the focus in the designed order; the picture boxes and
         // the frame take none.
-        const QList<QWidget *> designed = {form->HScroll1, form->VScroll1, form->PushButton1,
-                                           form->PushButton2, form->PushButton6, form->PushButton8};
+        const QList<QWidget *> designed = {HScroll1(), VScroll1(), PushButton1(),
+                                           PushButton2(), PushButton6(), PushButton8()};
         QList<QWidget *> chain;
-        for (QWidget *widget = form->HScroll1; chain.size() < designed.size(); widget = widget->nextInFocusChain())
+        for (QWidget *widget = HScroll1(); chain.size() < designed.size(); widget = widget->nextInFocusChain())
             if (widget->focusPolicy() & Qt::TabFocus)
                 chain.append(widget);
         QCOMPARE(chain, designed);
@@ -132,35 +143,35 @@ private slots:
     {
         QCOMPARE(form->windowTitle(), AppInfo::ProductName);
         QCOMPARE(form->palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form->Frame1->palette().color(QPalette::Window), buttonFaceColor());
-        QCOMPARE(form->Picture2->backColor(), QColor(Qt::white));
-        QCOMPARE(form->Picture1->backColor(), QColor(Qt::white));
+        QCOMPARE(Frame1()->palette().color(QPalette::Window), buttonFaceColor());
+        QCOMPARE(Picture2()->backColor(), QColor(Qt::white));
+        QCOMPARE(Picture1()->backColor(), QColor(Qt::white));
         // The hand pointer's picture comes from HAND-M.CUR when it lies beside the program.
-        QCOMPARE(form->hasMouseIcon(), FileExists(AppInfo::programFolder() + QStringLiteral("/HAND-M.CUR")));
+        QCOMPARE(form->hasMouseIcon(), FileExists(AppInfo::cursorFile()));
         QCOMPARE(boxes->shown.size(), 0);
     }
 
     void pointerFollowsButtonsBackgroundAndFrame()
     {
         auto hover = [](QWidget *widget) { sendMouse(widget, QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton); };
-        for (QPushButton *button : {form->PushButton1, form->PushButton2, form->PushButton6, form->PushButton8}) {
+        for (QPushButton *button : {PushButton1(), PushButton2(), PushButton6(), PushButton8()}) {
             form->setMousePointer(Window::Default);
             hover(button);
             QCOMPARE(form->MousePointer(), int(Window::Custom));
         }
-        hover(form->Frame1);
+        hover(Frame1());
         QCOMPARE(form->MousePointer(), int(Window::Default));
         form->setMousePointer(Window::Custom);
         hover(form.get());
         QCOMPARE(form->MousePointer(), int(Window::Default));
         // The page, its frame and the bars leave the pointer alone.
         form->setMousePointer(Window::Custom);
-        for (QWidget *widget : QList<QWidget *>{form->Picture1, form->Picture2, form->HScroll1, form->VScroll1})
+        for (QWidget *widget : QList<QWidget *>{Picture1(), Picture2(), HScroll1(), VScroll1()})
             hover(widget);
         QCOMPARE(form->MousePointer(), int(Window::Custom));
         // The hourglass stays while a generation runs.
         form->setMousePointer(Window::Hourglass);
-        for (QWidget *widget : QList<QWidget *>{form->PushButton1, form->PushButton6, form->Frame1, form.get()})
+        for (QWidget *widget : QList<QWidget *>{PushButton1(), PushButton6(), Frame1(), form.get()})
             hover(widget);
         QCOMPARE(form->MousePointer(), int(Window::Hourglass));
         // A repaint ends with the default pointer.
@@ -175,24 +186,24 @@ private slots:
         QCOMPARE(state().mZoom, 1.0f);
         QCOMPARE(state().mOriWidth, 812);
         QCOMPARE(state().mOriHeight, 900);
-        QVERIFY(!form->Zoom_Ori->isVisible());
-        QCOMPARE(form->Zoom_Ori->picture().size(), QSize(812, 900));
-        QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
+        QVERIFY(!Zoom_Ori()->isVisible());
+        QCOMPARE(Zoom_Ori()->picture().size(), QSize(812, 900));
+        QCOMPARE(Picture1()->pos(), QPoint(0, 0));
 
-        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
-        form->HScroll1->setValue(7); // as a click on the bar would
-        QCOMPARE(form->Picture1->x(), -70);
-        const QRect page = form->Picture1->geometry();
-        const int maximum = form->HScroll1->maximum();
+        QTest::mouseClick(PushButton1(), Qt::LeftButton);
+        HScroll1()->setValue(7); // as a click on the bar would
+        QCOMPARE(Picture1()->x(), -70);
+        const QRect page = Picture1()->geometry();
+        const int maximum = HScroll1()->maximum();
 
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(form.get(), &activate);
         form->hide();
         form->show();
         QCOMPARE(state().mZoom, 1.25f);
-        QCOMPARE(form->Picture1->geometry(), page);
-        QCOMPARE(form->HScroll1->value(), 7);
-        QCOMPARE(form->HScroll1->maximum(), maximum);
+        QCOMPARE(Picture1()->geometry(), page);
+        QCOMPARE(HScroll1()->value(), 7);
+        QCOMPARE(HScroll1()->maximum(), maximum);
         QCOMPARE(boxes->shown.size(), 0);
     }
 
@@ -206,17 +217,17 @@ private slots:
         QVERIFY(boxes->reports()[0].startsWith(
             QStringLiteral("Invalid picture\r\nin Tinselmark2021/08/31.Form2.RedrawImage at line 112\r\r")));
         QCOMPARE(state().mZoom, 1.0f);
-        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+        QTest::mouseClick(PushButton1(), Qt::LeftButton);
         QCOMPARE(boxes->reports().size(), 2);
         QCOMPARE(state().mZoom, 1.25f);
     }
 
     void backDeletesTheDocumentBeforeTheMainWindowShows()
     {
-        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix12345678.doc"));
+        const QString document = writeDocument(environment->tempFolder(), QStringLiteral("plumix12345678.doc"));
         mainWindow->watchedFile = document;
         handOver({700, 900}, document);
-        QTest::mouseClick(form->PushButton8, Qt::LeftButton);
+        QTest::mouseClick(PushButton8(), Qt::LeftButton);
         QCOMPARE(mainWindow->fileExistedWhenShown, QList<bool>{false});
         QVERIFY(mainWindow->isVisible());
         QVERIFY(!form->isVisible());
@@ -226,7 +237,7 @@ private slots:
 
     void closingDeletesTheDocumentAndEndsTheProgram()
     {
-        const QString document = writeDocument(environment.tempFolder(), QStringLiteral("plumix87654321.doc"));
+        const QString document = writeDocument(environment->tempFolder(), QStringLiteral("plumix87654321.doc"));
         mainWindow->show();
         handOver({700, 900}, document);
         QVERIFY(form->close());
@@ -241,32 +252,32 @@ private slots:
     void theNextHandOverPreviewsTheNewPage()
     {
         handOver({812, 600}, QString());
-        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
-        press(form->Picture1, {300, 300});
-        moveHeld(form->Picture1, {200, 200});
-        release(form->Picture1, {200, 200});
-        QTest::mouseClick(form->PushButton8, Qt::LeftButton);
+        QTest::mouseClick(PushButton1(), Qt::LeftButton);
+        press(Picture1(), {300, 300});
+        moveHeld(Picture1(), {200, 200});
+        release(Picture1(), {200, 200});
+        QTest::mouseClick(PushButton8(), Qt::LeftButton);
 
         handOver({500, 1000}, QString());
         QCOMPARE(state().mZoom, 1.0f);
         QCOMPARE(state().mOriWidth, 500);
         QCOMPARE(state().mOriHeight, 1000);
-        QCOMPARE(form->Zoom_Ori->picture().size(), QSize(500, 1000));
-        QCOMPARE(form->Picture1->geometry(), QRect(0, 0, 500, 1000));
-        QVERIFY(!form->HScroll1->isEnabled());
-        QCOMPARE(form->VScroll1->maximum(), 50); // nearest(50.5)
+        QCOMPARE(Zoom_Ori()->picture().size(), QSize(500, 1000));
+        QCOMPARE(Picture1()->geometry(), QRect(0, 0, 500, 1000));
+        QVERIFY(!HScroll1()->isEnabled());
+        QCOMPARE(VScroll1()->maximum(), 50); // nearest(50.5)
         QCOMPARE(state().mVStep, 10);
 
-        QTest::mouseClick(form->PushButton1, Qt::LeftButton);
-        QCOMPARE(form->Picture1->size(), QSize(625, 1250));
-        QCOMPARE(form->VScroll1->maximum(), 76); // nearest(75.5)
-        press(form->Picture1, {100, 900});
-        moveHeld(form->Picture1, {100, 500});
-        QCOMPARE(form->Picture1->pos(), QPoint(0, -400));
-        release(form->Picture1, {100, 500});
+        QTest::mouseClick(PushButton1(), Qt::LeftButton);
+        QCOMPARE(Picture1()->size(), QSize(625, 1250));
+        QCOMPARE(VScroll1()->maximum(), 76); // nearest(75.5)
+        press(Picture1(), {100, 900});
+        moveHeld(Picture1(), {100, 500});
+        QCOMPARE(Picture1()->pos(), QPoint(0, -400));
+        release(Picture1(), {100, 500});
         // 400 / 755 is 53 %, nearest(40.28) = 40: ten units a step.
-        QCOMPARE(form->VScroll1->value(), 40);
-        QCOMPARE(form->Picture1->pos(), QPoint(0, -400));
+        QCOMPARE(VScroll1()->value(), 40);
+        QCOMPARE(Picture1()->pos(), QPoint(0, -400));
         QCOMPARE(boxes->shown.size(), 0);
     }
 };

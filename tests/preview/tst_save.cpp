@@ -1,6 +1,7 @@
 // "Save Results To Word File": the Save dialog's settings, the overwrite question, the byte-for-
 // byte copy, "Done.", and failed copies that keep the user's existing file.
-#include "TestDoubles.h"
+#include "Controls.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -41,7 +42,7 @@ const QString Done = QStringLiteral("Done.");
 
 } // namespace
 
-class SaveTest : public QObject
+class SaveTest : public TestFixture
 {
     Q_OBJECT
 
@@ -53,12 +54,9 @@ class SaveTest : public QObject
     void save(const QString &chosen)
     {
         dialogs->names.enqueue(chosen);
-        QTest::mouseClick(form->PushButton6, Qt::LeftButton);
+        QTest::mouseClick(control(*form, "PushButton6"), Qt::LeftButton);
     }
 
-    std::unique_ptr<TestEnvironment> environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
-    std::unique_ptr<ScriptedFileDialogs> dialogs;
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
     QTemporaryDir destination;
@@ -66,12 +64,10 @@ class SaveTest : public QObject
 private slots:
     void init()
     {
-        environment = std::make_unique<TestEnvironment>();
-        boxes = std::make_unique<RecordingMessageBoxes>();
-        dialogs = std::make_unique<ScriptedFileDialogs>();
+        TestFixture::init();
         form = std::make_unique<Form2>(&mainWindow);
-        form->mWordFile = QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc"));
-        writeAll(form->mWordFile, documentBytes());
+        form->setWordFile(QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc")));
+        writeAll(form->wordFile(), documentBytes());
         QVERIFY(destination.isValid());
     }
     void cleanup()
@@ -80,9 +76,7 @@ private slots:
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
         form.reset();
-        dialogs.reset();
-        boxes.reset();
-        environment.reset();
+        TestFixture::cleanup();
     }
 
     void cancellingCopiesNothingAndSaysDone()
@@ -107,7 +101,7 @@ private slots:
         QCOMPARE(readAll(target(QStringLiteral("invite"))), documentBytes());
         QCOMPARE(destinationFiles(), (QStringList{QStringLiteral("invite"), QStringLiteral("invite.doc")}));
         // The document stays for further saves; the dialog's name starts empty every time.
-        QCOMPARE(readAll(form->mWordFile), documentBytes());
+        QCOMPARE(readAll(form->wordFile()), documentBytes());
         QCOMPARE(dialogs->shown[1].fileName, QString());
     }
 
@@ -157,7 +151,7 @@ private slots:
         QFETCH(QString, description);
         writeAll(target(QStringLiteral("invite.doc")), "the guest list");
         if (documentGone)
-            QFile::remove(form->mWordFile);
+            QFile::remove(form->wordFile());
         save(target(name));
         QCOMPARE(boxes->reports().size(), 1);
         QVERIFY2(boxes->reports()[0].startsWith(description

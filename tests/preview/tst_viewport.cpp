@@ -1,7 +1,8 @@
 // The preview's viewport as the user works it: zoom steps and their limits, the scroll ranges,
 // dragging and the bars following a drag, and how the page is painted.
+#include "Controls.h"
 #include "PreviewTestSupport.h"
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -16,7 +17,7 @@ using namespace PreviewTest;
 
 // The frame Picture2 is 622 x 495 outside and 618 x 491 inside its border; at zoom 1.0 the page box
 // is as large as the picture's logical size.
-class ViewportTest : public QObject
+class ViewportTest : public TestFixture
 {
     Q_OBJECT
 
@@ -28,29 +29,30 @@ class ViewportTest : public QObject
         return *form;
     }
     const ViewportState &state() const { return form->viewport().state(); }
-    QPoint pagePosition() const { return form->Picture1->pos(); }
+    // The window's controls, found by their design names.
+    PictureBox *Picture1() const { return control<PictureBox>(*form, "Picture1"); }
+    QScrollBar *HScroll1() const { return control<QScrollBar>(*form, "HScroll1"); }
+    QScrollBar *VScroll1() const { return control<QScrollBar>(*form, "VScroll1"); }
+    QPoint pagePosition() const { return Picture1()->pos(); }
     // Waits until the painted page has been scaled in full, so that scalings can be counted.
     bool settled() const
     {
-        return QTest::qWaitFor([this] { return !form->Picture1->isFillingAhead(); }, 10000);
+        return QTest::qWaitFor([this] { return !Picture1()->isFillingAhead(); }, 10000);
     }
     void zoom(int steps)
     {
         for (int step = 0; step < qAbs(steps); ++step)
-            QTest::mouseClick(steps > 0 ? form->PushButton1 : form->PushButton2, Qt::LeftButton);
+            QTest::mouseClick(control(*form, steps > 0 ? "PushButton1" : "PushButton2"), Qt::LeftButton);
     }
 
-    TestEnvironment environment;
-    std::unique_ptr<RecordingMessageBoxes> boxes;
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
 
 private slots:
-    void init() { boxes = std::make_unique<RecordingMessageBoxes>(); }
     void cleanup()
     {
         form.reset();
-        boxes.reset();
+        TestFixture::cleanup();
     }
 
     void zoomStaysBetweenAQuarterAndFour()
@@ -58,17 +60,17 @@ private slots:
         preview({400, 300});
         zoom(12);
         QCOMPARE(state().mZoom, 4.0f);
-        QCOMPARE(form->Picture1->size(), QSize(1600, 1200));
+        QCOMPARE(Picture1()->size(), QSize(1600, 1200));
         QVERIFY(settled());
-        const int scalings = form->Picture1->scalings();
+        const int scalings = Picture1()->scalings();
         zoom(1); // 4.25 is refused: nothing changes and nothing is painted again
         QVERIFY(settled());
         QCOMPARE(state().mZoom, 4.0f);
-        QCOMPARE(form->Picture1->scalings(), scalings);
+        QCOMPARE(Picture1()->scalings(), scalings);
 
         zoom(-15);
         QCOMPARE(state().mZoom, 0.25f);
-        QCOMPARE(form->Picture1->size(), QSize(100, 75));
+        QCOMPARE(Picture1()->size(), QSize(100, 75));
         zoom(-1);
         QCOMPARE(state().mZoom, 0.25f);
         QCOMPARE(boxes->shown.size(), 0);
@@ -86,25 +88,25 @@ private slots:
         preview(logical);
         zoom(5);
         QCOMPARE(state().mZoom, 2.25f);
-        form->HScroll1->setValue(form->HScroll1->isEnabled() ? 3 : 0);
-        form->VScroll1->setValue(form->VScroll1->isEnabled() ? 3 : 0);
-        const QRect painted = form->Picture1->geometry();
+        HScroll1()->setValue(HScroll1()->isEnabled() ? 3 : 0);
+        VScroll1()->setValue(VScroll1()->isEnabled() ? 3 : 0);
+        const QRect painted = Picture1()->geometry();
         QVERIFY(settled());
-        const int scalings = form->Picture1->scalings();
+        const int scalings = Picture1()->scalings();
 
         zoom(1);
         QCOMPARE(state().mZoom, 1.0f);
         QCOMPARE(state().mZoomWidth, logical.width());
         QCOMPARE(state().mZoomHeight, logical.height());
         // The last painted page stays where it was, and the bars are not touched.
-        QCOMPARE(form->Picture1->geometry(), painted);
+        QCOMPARE(Picture1()->geometry(), painted);
         QVERIFY(settled());
-        QCOMPARE(form->Picture1->scalings(), scalings);
+        QCOMPARE(Picture1()->scalings(), scalings);
         QCOMPARE(boxes->shown.size(), 0);
 
         zoom(1);
         QCOMPARE(state().mZoom, 1.25f);
-        QCOMPARE(form->Picture1->size(), logical * 1.25);
+        QCOMPARE(Picture1()->size(), logical * 1.25);
     }
 
     void scrollRangeFollowsTheOverflow_data()
@@ -123,10 +125,10 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, step);
         preview({pageWidth, 300});
-        QVERIFY(form->HScroll1->isEnabled());
-        QCOMPARE(form->HScroll1->maximum(), maximum);
+        QVERIFY(HScroll1()->isEnabled());
+        QCOMPARE(HScroll1()->maximum(), maximum);
         QCOMPARE(state().mHStep, step);
-        QVERIFY(!form->VScroll1->isEnabled());
+        QVERIFY(!VScroll1()->isEnabled());
         QCOMPARE(state().mVStep, 0);
     }
 
@@ -135,24 +137,24 @@ private slots:
     void everyRepaintBringsTheBarsInLine()
     {
         preview({812, 600});
-        QCOMPARE(form->HScroll1->maximum(), 19);
-        QCOMPARE(form->VScroll1->maximum(), 10);
-        press(form->Picture1, {400, 100});
-        moveHeld(form->Picture1, {305, 60});
-        release(form->Picture1, {305, 60});
+        QCOMPARE(HScroll1()->maximum(), 19);
+        QCOMPARE(VScroll1()->maximum(), 10);
+        press(Picture1(), {400, 100});
+        moveHeld(Picture1(), {305, 60});
+        release(Picture1(), {305, 60});
         QVERIFY(pagePosition() != QPoint(0, 0));
 
         zoom(1); // 1015 x 750
         QCOMPARE(pagePosition(), QPoint(0, 0));
-        QCOMPARE(form->HScroll1->value(), 0);
-        QCOMPARE(form->VScroll1->value(), 0);
-        QCOMPARE(form->HScroll1->maximum(), 39); // nearest(39.3)
-        QCOMPARE(form->VScroll1->maximum(), 26); // nearest(25.5)
-        QVERIFY(form->HScroll1->isEnabled() && form->VScroll1->isEnabled());
+        QCOMPARE(HScroll1()->value(), 0);
+        QCOMPARE(VScroll1()->value(), 0);
+        QCOMPARE(HScroll1()->maximum(), 39); // nearest(39.3)
+        QCOMPARE(VScroll1()->maximum(), 26); // nearest(25.5)
+        QVERIFY(HScroll1()->isEnabled() && VScroll1()->isEnabled());
 
         zoom(-2); // 609 x 450: inside the frame
         QCOMPARE(pagePosition(), QPoint(0, 0));
-        QVERIFY(!form->HScroll1->isEnabled() && !form->VScroll1->isEnabled());
+        QVERIFY(!HScroll1()->isEnabled() && !VScroll1()->isEnabled());
         QCOMPARE(state().mHStep, 0);
         QCOMPARE(state().mVStep, 0);
         QCOMPARE(boxes->shown.size(), 0);
@@ -161,45 +163,45 @@ private slots:
     void dragStopsAtTheFrameEdges()
     {
         preview({812, 600});
-        press(form->Picture1, {100, 100});
-        moveHeld(form->Picture1, {150, 130}); // right and down, past the top-left corner
+        press(Picture1(), {100, 100});
+        moveHeld(Picture1(), {150, 130}); // right and down, past the top-left corner
         QCOMPARE(pagePosition(), QPoint(0, 0));
-        moveHeld(form->Picture1, {-500, -500}); // far left and up
+        moveHeld(Picture1(), {-500, -500}); // far left and up
         QCOMPARE(pagePosition(), QPoint(618 - 812, 491 - 600));
         // Moving without a button held drags nothing.
-        sendMouse(form->Picture1, QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);
+        sendMouse(Picture1(), QEvent::MouseMove, {300, 300}, Qt::NoButton, Qt::NoButton);
         QCOMPARE(pagePosition(), QPoint(618 - 812, 491 - 600));
     }
 
     void aNarrowPageSnapsBetweenTheFrameEdges()
     {
         preview({300, 600});
-        press(form->Picture1, {100, 100});
-        moveHeld(form->Picture1, {100, 90}); // purely vertical: right edge to the frame's right
+        press(Picture1(), {100, 100});
+        moveHeld(Picture1(), {100, 90}); // purely vertical: right edge to the frame's right
         QCOMPARE(pagePosition(), QPoint(618 - 300, -10));
         // The box moved up by 10 with the pointer, so the pointer now stands 10 lower in it.
-        moveHeld(form->Picture1, {105, 100}); // left edge right of 0
+        moveHeld(Picture1(), {105, 100}); // left edge right of 0
         QCOMPARE(pagePosition(), QPoint(0, -10));
     }
 
     void releaseMovesTheBarsToTheDraggedPlace()
     {
         preview({812, 600}); // overflow 190: maximum 19, step 10
-        press(form->Picture1, {400, 100});
-        moveHeld(form->Picture1, {305, 100});
+        press(Picture1(), {400, 100});
+        moveHeld(Picture1(), {305, 100});
         QCOMPARE(pagePosition(), QPoint(-95, 0));
-        release(form->Picture1, {305, 100});
+        release(Picture1(), {305, 100});
         // 95 / 190 is 50 %, nearest(9.5) is 10, and ten steps of 10 put the page at -100.
-        QCOMPARE(form->HScroll1->value(), 10);
+        QCOMPARE(HScroll1()->value(), 10);
         QCOMPARE(pagePosition(), QPoint(-100, 0));
 
         // A click without moving still converts: -37 is 19 %, nearest(3.61) = 4, so -40.
-        press(form->Picture1, {400, 100});
-        moveHeld(form->Picture1, {463, 100});
+        press(Picture1(), {400, 100});
+        moveHeld(Picture1(), {463, 100});
         QCOMPARE(pagePosition(), QPoint(-37, 0));
-        press(form->Picture1, {200, 100});
-        release(form->Picture1, {200, 100});
-        QCOMPARE(form->HScroll1->value(), 4);
+        press(Picture1(), {200, 100});
+        release(Picture1(), {200, 100});
+        QCOMPARE(HScroll1()->value(), 4);
         QCOMPARE(pagePosition(), QPoint(-40, 0));
         QCOMPARE(boxes->shown.size(), 0);
     }
@@ -207,36 +209,36 @@ private slots:
     void releaseWithThePageAsWideAsTheFrameReportsOnceAndCarriesOn()
     {
         preview({622, 600});
-        press(form->Picture1, {50, 100});
-        moveHeld(form->Picture1, {50, 67});
+        press(Picture1(), {50, 100});
+        moveHeld(Picture1(), {50, 67});
         QCOMPARE(pagePosition(), QPoint(0, -33));
-        release(form->Picture1, {50, 67});
+        release(Picture1(), {50, 67});
         QCOMPARE(boxes->reports().size(), 1);
         QVERIFY(boxes->reports().constFirst().startsWith(
             QStringLiteral("Division by zero\r\nin Tinselmark2021/08/31.Form2.Picture1_MouseUp at line 100\r\r")));
-        QCOMPARE(form->HScroll1->value(), 0);
+        QCOMPARE(HScroll1()->value(), 0);
         // The vertical axis is converted after the report: 33 / 105 is 31 %, nearest(3.1) = 3.
-        QCOMPARE(form->VScroll1->value(), 3);
+        QCOMPARE(VScroll1()->value(), 3);
         QCOMPARE(pagePosition(), QPoint(0, -30));
     }
 
     void percentSettersTakeOnlyZeroToHundred()
     {
         preview({812, 1000}); // vertical overflow 505: maximum nearest(50.5) = 50
-        QCOMPARE(form->VScroll1->maximum(), 50);
-        form->SetVScrollbarByPercent(*form->VScroll1, 101);
-        form->SetVScrollbarByPercent(*form->VScroll1, -1);
-        QCOMPARE(form->VScroll1->value(), 0);
-        form->SetVScrollbarByPercent(*form->VScroll1, 100);
-        QCOMPARE(form->VScroll1->value(), 50);
+        QCOMPARE(VScroll1()->maximum(), 50);
+        form->SetVScrollbarByPercent(*VScroll1(), 101);
+        form->SetVScrollbarByPercent(*VScroll1(), -1);
+        QCOMPARE(VScroll1()->value(), 0);
+        form->SetVScrollbarByPercent(*VScroll1(), 100);
+        QCOMPARE(VScroll1()->value(), 50);
         QCOMPARE(pagePosition(), QPoint(0, -500));
-        form->SetVScrollbarByPercent(*form->VScroll1, 0);
+        form->SetVScrollbarByPercent(*VScroll1(), 0);
         QCOMPARE(pagePosition(), QPoint(0, 0));
 
         // Setting the value the bar already has leaves the page where a drag put it.
-        press(form->Picture1, {100, 100});
-        moveHeld(form->Picture1, {100, 63});
-        form->SetVScrollbarByPercent(*form->VScroll1, 0);
+        press(Picture1(), {100, 100});
+        moveHeld(Picture1(), {100, 63});
+        form->SetVScrollbarByPercent(*VScroll1(), 0);
         QCOMPARE(pagePosition(), QPoint(0, -37));
     }
 
@@ -249,7 +251,7 @@ private slots:
         form->setPicture(stripedPicture({400, 300}, DoubleDotsPerMeter));
         form->show();
         QCOMPARE(state().mOriWidth, 200);
-        auto row = [this] { return form->Picture1->grab().toImage(); };
+        auto row = [this] { return Picture1()->grab().toImage(); };
 
         const QImage atOne = row();
         for (int x = 10; x < 60; ++x)
@@ -276,7 +278,7 @@ private slots:
         zoom(8);
         QCOMPARE(state().mZoom, 3.0f);
         QVERIFY(settled());
-        const int scalings = form->Picture1->scalings();
+        const int scalings = Picture1()->scalings();
         QVERIFY(scalings > 0);
         const QImage before = form->grab().toImage();
 
@@ -284,19 +286,19 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         form->repaint();
-        press(form->Picture1, {300, 300});
-        moveHeld(form->Picture1, {100, 100});
+        press(Picture1(), {300, 300});
+        moveHeld(Picture1(), {100, 100});
         // Back to where the drag began; positions are relative to the box, which moved.
         const QPointF start = QPointF(300, 300) - QPointF(pagePosition());
-        moveHeld(form->Picture1, start);
-        release(form->Picture1, start);
+        moveHeld(Picture1(), start);
+        release(Picture1(), start);
         QCOMPARE(pagePosition(), QPoint(0, 0));
         QCOMPARE(form->grab().toImage(), before);
-        QCOMPARE(form->Picture1->scalings(), scalings);
+        QCOMPARE(Picture1()->scalings(), scalings);
 
         zoom(1);
         QVERIFY(settled());
-        QVERIFY(form->Picture1->scalings() > scalings);
+        QVERIFY(Picture1()->scalings() > scalings);
     }
 };
 

@@ -1,5 +1,5 @@
 // File utilities and the settings store on the paths that go wrong in real use.
-#include "TestDoubles.h"
+#include "TestFixture.h"
 #include "details/StoredDate.h"
 #include "shell/AppInfo.h"
 #include "shell/FileUtils.h"
@@ -24,14 +24,11 @@ QByteArray contentsOf(const QString &path)
 }
 } // namespace
 
-class FilesTest : public QObject
+class FilesTest : public TestFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { mEnvironment.reset(new TestEnvironment); }
-    void cleanup() { mEnvironment.reset(); }
-
     void fileExistsIsFalseForBadPaths_data();
     void fileExistsIsFalseForBadPaths();
     void writeFileIfAbsentWritesExactlyOnce();
@@ -50,9 +47,6 @@ private Q_SLOTS:
     void storedDateThatIsNoDateIsATypeMismatch();
 
     void appTitleDropsWholeWords();
-
-private:
-    QScopedPointer<TestEnvironment> mEnvironment;
 };
 
 void FilesTest::fileExistsIsFalseForBadPaths_data()
@@ -67,13 +61,13 @@ void FilesTest::fileExistsIsFalseForBadPaths_data()
 void FilesTest::fileExistsIsFalseForBadPaths()
 {
     QFETCH(QString, path);
-    const QString full = path.isEmpty() ? path : mEnvironment->tempFolder() + "/" + path;
+    const QString full = path.isEmpty() ? path : environment->tempFolder() + "/" + path;
     QVERIFY(!FileExists(full));
 }
 
 void FilesTest::writeFileIfAbsentWritesExactlyOnce()
 {
-    const QString path = mEnvironment->tempFolder() + "/template.dot";
+    const QString path = environment->tempFolder() + "/template.dot";
     const QByteArray bytes("\xD0\xCF\x11\xE0\x00binary\r\n\x00tail", 19);
     WriteFileIfAbsent(bytes, path);
     QVERIFY(FileExists(path));
@@ -86,7 +80,7 @@ void FilesTest::writeFileIfAbsentWritesExactlyOnce()
 
 void FilesTest::writeFileIfAbsentFailsCleanlyOnBadPaths()
 {
-    const QString inMissingFolder = mEnvironment->tempFolder() + "/missing/template.dot";
+    const QString inMissingFolder = environment->tempFolder() + "/missing/template.dot";
     try {
         WriteFileIfAbsent("bytes", inMissingFolder);
         QFAIL("writing into a missing folder succeeded");
@@ -94,10 +88,10 @@ void FilesTest::writeFileIfAbsentFailsCleanlyOnBadPaths()
         QCOMPARE(error.description(), QStringLiteral("Path not found"));
     }
     // A file standing where the folder should be: nothing written, nothing left beside it.
-    const QString notAFolder = mEnvironment->tempFolder() + "/notes.txt";
+    const QString notAFolder = environment->tempFolder() + "/notes.txt";
     WriteFileIfAbsent("notes", notAFolder);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, WriteFileIfAbsent("bytes", notAFolder + "/template.dot"));
-    QCOMPARE(QDir(mEnvironment->tempFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+    QCOMPARE(QDir(environment->tempFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{"notes.txt"});
 }
 
@@ -105,28 +99,28 @@ void FilesTest::writeFileIfAbsentLetsQueuedEventsRunFirst()
 {
     bool ran = false;
     QMetaObject::invokeMethod(this, [&] { ran = true; }, Qt::QueuedConnection);
-    WriteFileIfAbsent("x", mEnvironment->tempFolder() + "/a.bin");
+    WriteFileIfAbsent("x", environment->tempFolder() + "/a.bin");
     QVERIFY(ran);
 }
 
 void FilesTest::deleteFileQuietlyNeverComplains()
 {
-    const QString path = mEnvironment->tempFolder() + "/plumix12345678.doc";
+    const QString path = environment->tempFolder() + "/plumix12345678.doc";
     WriteFileIfAbsent("doc", path);
     DeleteFileQuietly(path);
     QVERIFY(!FileExists(path));
     DeleteFileQuietly(path);                                     // already gone
     DeleteFileQuietly(QString());                                // empty
-    DeleteFileQuietly(mEnvironment->tempFolder() + "/no/such");  // missing folder
-    DeleteFileQuietly(mEnvironment->tempFolder());               // a folder is not deleted
-    QVERIFY(QFileInfo(mEnvironment->tempFolder()).isDir());
+    DeleteFileQuietly(environment->tempFolder() + "/no/such");  // missing folder
+    DeleteFileQuietly(environment->tempFolder());               // a folder is not deleted
+    QVERIFY(QFileInfo(environment->tempFolder()).isDir());
 }
 
 void FilesTest::settingsReadGivesDefaultsAndCreatesNothing()
 {
     QCOMPARE(read("Text1_1"), QString());
     QCOMPARE(read("DateTimePicker1", "2026-12-08"), QStringLiteral("2026-12-08"));
-    QVERIFY(!QFile::exists(mEnvironment->settingsFile()));
+    QVERIFY(!QFile::exists(environment->settingsFile()));
 
     // An empty text is a value, not an absent key.
     write("Text1_0", QString());
@@ -157,14 +151,14 @@ void FilesTest::settingsWriteIsOnDiskWhenItReturns()
 {
     write("Text1_1", "North Vellmont");
     // Read the file itself, not through the store's in-process cache.
-    QVERIFY(contentsOf(mEnvironment->settingsFile()).contains("Text1_1=North Vellmont"));
-    QVERIFY(contentsOf(mEnvironment->settingsFile()).contains("[Mistlefold]"));
+    QVERIFY(contentsOf(environment->settingsFile()).contains("Text1_1=North Vellmont"));
+    QVERIFY(contentsOf(environment->settingsFile()).contains("[Mistlefold]"));
 }
 
 void FilesTest::settingsWriteFailureIsReported()
 {
     // A file standing where the settings folder should be: no user, not even root, can write.
-    const QString blocked = mEnvironment->root() + "/blocked";
+    const QString blocked = environment->root() + "/blocked";
     QFile file(blocked);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();

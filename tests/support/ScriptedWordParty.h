@@ -1,6 +1,6 @@
 #pragma once
 
-#include "details/PartyDetails.h"
+#include "generation/PartyDetails.h"
 
 #include <QStringList>
 

@@ -4,16 +4,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-RecordingMessageBoxes::RecordingMessageBoxes()
-{
-    MessageBoxes::setInstance(this);
-}
-
-RecordingMessageBoxes::~RecordingMessageBoxes()
-{
-    MessageBoxes::setInstance(nullptr);
-}
-
 int RecordingMessageBoxes::show(const Message &message)
 {
     shown.append(message);
@@ -41,53 +31,11 @@ QStringList RecordingMessageBoxes::reports() const
     return result;
 }
 
-FixedClock::FixedClock(const QDateTime &time)
-    : time(time)
-{
-    Clock::setInstance(this);
-}
-
-FixedClock::~FixedClock()
-{
-    Clock::setInstance(nullptr);
-}
-
-ScriptedRandom::ScriptedRandom(QList<double> values)
-    : values(std::move(values))
-{
-    RandomSource::setInstance(this);
-}
-
-ScriptedRandom::~ScriptedRandom()
-{
-    RandomSource::setInstance(nullptr);
-}
-
 double ScriptedRandom::next()
 {
     const double value = values.isEmpty() ? 0.0 : values.at(qMin<qsizetype>(drawn, values.size() - 1));
     ++drawn;
     return value;
-}
-
-RecordingBrowser::RecordingBrowser()
-{
-    Browser::setInstance(this);
-}
-
-RecordingBrowser::~RecordingBrowser()
-{
-    Browser::setInstance(nullptr);
-}
-
-ScriptedFileDialogs::ScriptedFileDialogs()
-{
-    FileDialogs::setInstance(this);
-}
-
-ScriptedFileDialogs::~ScriptedFileDialogs()
-{
-    FileDialogs::setInstance(nullptr);
 }
 
 QString ScriptedFileDialogs::getSaveFileName(const SaveSettings &settings)

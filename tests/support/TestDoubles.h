@@ -13,14 +13,22 @@
 
 #include <functional>
 
-// Records every message box and answers from a script (Yes when the script is empty).
-// Installed while it lives.
-class RecordingMessageBoxes : public MessageBoxes
+// A test double that stands in for a platform service while it lives: it is installed when it is
+// made and the program's own service is restored when it goes.
+template <typename Service>
+class StandIn : public Service
 {
 public:
-    RecordingMessageBoxes();
-    ~RecordingMessageBoxes() override;
+    StandIn() { Service::setInstance(this); }
+    ~StandIn() override { Service::setInstance(nullptr); }
+    StandIn(const StandIn &) = delete;
+    StandIn &operator=(const StandIn &) = delete;
+};
 
+// Records every message box and answers from a script (Yes when the script is empty).
+class RecordingMessageBoxes : public StandIn<MessageBoxes>
+{
+public:
     int show(const Message &message) override;
 
     QList<Message> shown;
@@ -33,23 +41,20 @@ public:
     QStringList reports() const;
 };
 
-// A clock standing at a set time. Installed while it lives.
-class FixedClock : public Clock
+// A clock standing at a set time.
+class FixedClock : public StandIn<Clock>
 {
 public:
-    explicit FixedClock(const QDateTime &time);
-    ~FixedClock() override;
+    explicit FixedClock(const QDateTime &time) : time(time) {}
     QDateTime now() const override { return time; }
     QDateTime time;
 };
 
 // Random values taken from a script, repeating the last one; records the seeds given.
-// Installed while it lives.
-class ScriptedRandom : public RandomSource
+class ScriptedRandom : public StandIn<RandomSource>
 {
 public:
-    explicit ScriptedRandom(QList<double> values);
-    ~ScriptedRandom() override;
+    explicit ScriptedRandom(QList<double> values) : values(std::move(values)) {}
     void randomize(double seed) override { seeds.append(seed); }
     double next() override;
     QList<double> values;
@@ -57,23 +62,18 @@ public:
     int drawn = 0;
 };
 
-// Records the pages opened. Installed while it lives.
-class RecordingBrowser : public Browser
+// Records the pages opened.
+class RecordingBrowser : public StandIn<Browser>
 {
 public:
-    RecordingBrowser();
-    ~RecordingBrowser() override;
     void open(const QString &address) override { opened.append(address); }
     QStringList opened;
 };
 
 // Answers Save dialogs from a script (cancel when empty) and records their settings.
-// Installed while it lives.
-class ScriptedFileDialogs : public FileDialogs
+class ScriptedFileDialogs : public StandIn<FileDialogs>
 {
 public:
-    ScriptedFileDialogs();
-    ~ScriptedFileDialogs() override;
     QString getSaveFileName(const SaveSettings &settings) override;
     QQueue<QString> names;
     QList<SaveSettings> shown;

@@ -25,7 +25,7 @@ extern char **environ;
 
 namespace {
 
-const QString OfficeBinary = QStringLiteral("/usr/lib/libreoffice/program/soffice.bin");
+const QString OfficeBinary = QStringLiteral(LIBREOFFICE_PROGRAM_DIR "/soffice.bin");
 constexpr int MaxProfiles = 16;
 
 // The user's cache folder, as the XDG base-directory rules give it.

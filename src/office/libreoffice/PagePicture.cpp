@@ -1,11 +1,6 @@
 #include "PagePicture.h"
 
-#include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/text/XTextCursor.hpp>
 
 #include <QClipboard>
 #include <QFile>
@@ -19,14 +14,7 @@ namespace {
 // The first page's size in hundredths of a millimetre.
 QSize firstPageSize(const Reference<css::lang::XComponent> &model)
 {
-    const Reference<css::text::XTextDocument> document(model, UNO_QUERY_THROW);
-    const Reference<css::beans::XPropertySet> start(document->getText()->createTextCursor(), UNO_QUERY_THROW);
-    OUString styleName;
-    start->getPropertyValue("PageStyleName") >>= styleName;
-    const Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
-    const Reference<css::container::XNameAccess> styles(families->getStyleFamilies()->getByName("PageStyles"),
-                                                        UNO_QUERY_THROW);
-    const Reference<css::beans::XPropertySet> style(styles->getByName(styleName), UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> style = firstPageStyle(model);
     sal_Int32 width = 0;
     sal_Int32 height = 0;
     style->getPropertyValue("Width") >>= width;

@@ -1,5 +1,9 @@
 #include "Uno.h"
 
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+
 #include <QFileInfo>
 #include <QUrl>
 
@@ -41,4 +45,16 @@ QString describe(const css::uno::Exception &error)
     if (!message.isEmpty())
         return message;
     return toQString(Any(error).getValueTypeName());
+}
+
+Reference<css::beans::XPropertySet> firstPageStyle(const Reference<css::lang::XComponent> &model)
+{
+    const Reference<css::text::XTextDocument> document(model, UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> start(document->getText()->createTextCursor(), UNO_QUERY_THROW);
+    OUString name;
+    start->getPropertyValue("PageStyleName") >>= name;
+    const Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
+    const Reference<css::container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
+                                                            UNO_QUERY_THROW);
+    return Reference<css::beans::XPropertySet>(pageStyles->getByName(name), UNO_QUERY_THROW);
 }

@@ -3,6 +3,8 @@
 // The UNO types and conversions the module uses. Office types stay inside this folder.
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
@@ -31,3 +33,6 @@ css::beans::PropertyValue property(const char *name, const Any &value);
 
 // A UNO exception's message, or its type name when it carries none.
 QString describe(const css::uno::Exception &error);
+
+// The page style a text document's first page uses.
+Reference<css::beans::XPropertySet> firstPageStyle(const Reference<css::lang::XComponent> &model);

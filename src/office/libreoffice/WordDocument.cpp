@@ -9,9 +9,7 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFrame.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -60,19 +58,6 @@ Reference<css::text::XText> textOf(const Reference<css::beans::XPropertySet> &st
     } catch (const css::uno::Exception &) {
         return {};
     }
-}
-
-// The page style the document's first page uses.
-Reference<css::beans::XPropertySet> firstPageStyle(const Reference<css::lang::XComponent> &model)
-{
-    const Reference<css::text::XTextDocument> document(model, UNO_QUERY_THROW);
-    const Reference<css::beans::XPropertySet> start(document->getText()->createTextCursor(), UNO_QUERY_THROW);
-    OUString name;
-    start->getPropertyValue("PageStyleName") >>= name;
-    const Reference<css::style::XStyleFamiliesSupplier> families(model, UNO_QUERY_THROW);
-    const Reference<css::container::XNameAccess> pageStyles(families->getStyleFamilies()->getByName("PageStyles"),
-                                                            UNO_QUERY_THROW);
-    return Reference<css::beans::XPropertySet>(pageStyles->getByName(name), UNO_QUERY_THROW);
 }
 
 } // namespace

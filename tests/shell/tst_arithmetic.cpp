@@ -1,29 +1,13 @@
-// The viewport's integer arithmetic: rounding, 16-bit limits and division.
-#include "preview/ViewportMath.h"
-#include "shell/RuntimeError.h"
+// The runtime's integer arithmetic the viewport and the automation layer use: rounding, 16-bit
+// limits and division.
+#include "FailureOf.h"
+#include "shell/Arithmetic.h"
 
 #include <QtTest>
 
-#include <functional>
+using namespace Arithmetic;
 
-using namespace ViewportMath;
-
-namespace {
-
-// The description a computation fails with, or the empty text when it succeeds.
-QString failureOf(const std::function<void()> &computation)
-{
-    try {
-        computation();
-    } catch (const RuntimeError &error) {
-        return error.description();
-    }
-    return QString();
-}
-
-} // namespace
-
-class ViewportMathTest : public QObject
+class ArithmeticTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -77,5 +61,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ViewportMathTest)
-#include "tst_viewportmath.moc"
+QTEST_GUILESS_MAIN(ArithmeticTest)
+#include "tst_arithmetic.moc"

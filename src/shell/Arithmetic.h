@@ -7,10 +7,11 @@
 #include <cmath>
 #include <limits>
 
-// The integer arithmetic of the preview's viewport: rounding to whole units and the 16- and 32-bit
-// integers that hold scroll values, steps and sizes. A result that does not fit its integer, or a
-// computation without a finite result, fails with the runtime's standard description.
-namespace ViewportMath {
+// The runtime's integer arithmetic: rounding to whole numbers and the 16- and 32-bit integers that
+// hold the automation layer's values and the preview's scroll values, steps and sizes. A result
+// that does not fit its integer, or a computation without a finite result, fails with the
+// runtime's standard description.
+namespace Arithmetic {
 
 // x rounded towards minus infinity.
 inline qint32 floorToInt32(double x)
@@ -68,4 +69,4 @@ inline double divide(double a, double b)
     return result;
 }
 
-} // namespace ViewportMath
+} // namespace Arithmetic

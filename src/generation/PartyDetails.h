@@ -3,8 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
-// The six party details, read live from the fields that hold them: the fields are the record.
-// Index order of the four text fields: 0 given by, 1 city, 2 street address, 3 state.
+// The six party details as the generation reads them. The main window implements it by reading
+// its fields live: the fields are the record. Index order of the four text fields: 0 given by,
+// 1 city, 2 street address, 3 state.
 class PartyDetails
 {
 public:

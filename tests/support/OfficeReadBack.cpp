@@ -110,7 +110,7 @@ QList<TextRun> OfficeReadBack::read(const QString &documentPath, QString *error)
         work.filePath(QStringLiteral("out")), documentPath};
     // A new profile makes the office stop once (status 81) to be started again.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        converter.start(QStringLiteral("/usr/lib/libreoffice/program/soffice.bin"), arguments);
+        converter.start(QStringLiteral(LIBREOFFICE_PROGRAM_DIR "/soffice.bin"), arguments);
         if (!converter.waitForFinished(60000)) {
             converter.kill();
             converter.waitForFinished();
