@@ -1,10 +1,13 @@
-// The whole way through with the real office: sample data, "Start Creating Template", the preview
-// of the filled page, and the invitation saved through the Save dialog and read back.
+// The whole way through with the real office: sample data, "Start Creating Template" pressed
+// while the office is still starting, the preview of the filled page, and the invitation saved
+// through the Save dialog and read back; and the advice, alone, when the office cannot start.
 #include "Controls.h"
 #include "OfficeReadBack.h"
 #include "TestFixture.h"
 #include "details/Form1.h"
+#include "generation/IsInstalled.h"
 #include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "shell/Program.h"
@@ -26,12 +29,16 @@ private Q_SLOTS:
         TestFixture::cleanup();
     }
     void sampleInvitationIsPreviewedSavedAndReadBack();
+    void officeThatCannotStartShowsTheAdviceAlone_data();
+    void officeThatCannotStartShowsTheAdviceAlone();
 };
 
 void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
 {
     Form1 form;
     QVERIFY(!Program::hasEnded());
+    // The office starts in the background; the click waits for it and succeeds.
+    QCOMPARE(officeModule().processId(), 0);
     form.show();
     control<QPushButton>(form, "PushButton4")->click();
     control<QPushButton>(form, "PushButton6")->click();
@@ -89,6 +96,45 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     QVERIFY(!QFile::exists(document));
     QVERIFY(QFile::exists(saved));
     QVERIFY(form.isVisible());
+}
+
+void GenerationOfficeTest::officeThatCannotStartShowsTheAdviceAlone_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("office missing") << "/nonexistent/soffice.bin" << true << false << "/nonexistent/soffice.bin is missing";
+    // An office that ends as soon as it starts: known only once the start has failed.
+    QTest::newRow("office ends at once") << "/bin/false" << false << false << "";
+    QTest::newRow("office ends while a click waits") << "/bin/false" << false << true << "";
+}
+
+void GenerationOfficeTest::officeThatCannotStartShowsTheAdviceAlone()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, atOnce);
+    QFETCH(bool, click);
+    QFETCH(QString, cause);
+    shutdownOfficeEngine();
+    officeModule().setOfficeProgram(program);
+    {
+        Form1 form;
+        QCOMPARE(Program::hasEnded(), atOnce);
+        if (!atOnce) {
+            form.show();
+            if (click)
+                control<QPushButton>(form, "PushButton6")->click();
+            QTRY_VERIFY(Program::hasEnded());
+        }
+        QVERIFY(!form.isVisible());
+    }
+    officeModule().setOfficeProgram(QString());
+    QCOMPARE(boxes->shown.size(), 1);
+    const QString advice = boxes->shown[0].text;
+    QVERIFY2(advice.split("\r\n")[1].contains(cause), qPrintable(advice));
+    QCOMPARE(advice, EngineAdvice(officeEngineFailureCause()));
+    QCOMPARE(officeModule().processId(), 0);
 }
 
 QTEST_MAIN(GenerationOfficeTest)

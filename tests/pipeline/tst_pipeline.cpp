@@ -7,7 +7,6 @@
 #include "details/Form1.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
-#include "shell/Program.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -105,8 +104,6 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     Form1 form;
     form.show();
     click(form, "PushButton4");
-    mWord->log.clear();
-    mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
     click(form, "PushButton6");
 
     QVERIFY(boxes->shown.isEmpty());
@@ -155,7 +152,6 @@ void PipelineTest::secondClickDuringARunDoesNothing()
 {
     Form1 form;
     form.show();
-    mWord->applicationsCreated = 0;
     // Queued now, delivered while the run yields before writing the template.
     QPushButton *start = control<QPushButton>(form, "PushButton6");
     QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection);
@@ -216,8 +212,6 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     mWord->failCreateObject(QStringLiteral("The office could not be started"));
     Form1 form;
     form.show();
-    boxes->shown.clear(); // the start-up check's advice is not under test here
-    Program::resetEnded();
     click(form, "PushButton6");
 
     const QStringList reports = boxes->reports();
