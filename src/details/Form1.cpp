@@ -10,6 +10,7 @@
 #include "shell/CursorFile.h"
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Program.h"
 #include "shell/RandomSource.h"
 #include "shell/SettingsStore.h"
@@ -317,6 +318,23 @@ void Form1::showPreview()
 void Form1::hideMainWindow()
 {
     hide();
+}
+
+void Form1::tellTooLong(const QStringList &fields)
+{
+    // "The Street Address is ...", "The Given By and the City are ...".
+    QStringList named;
+    for (const QString &field : fields)
+        named.append(QStringLiteral("the ") + field);
+    QString list = named.takeLast();
+    if (!named.isEmpty())
+        list = named.join(QStringLiteral(", ")) + QStringLiteral(" and ") + list;
+    list[0] = list[0].toUpper();
+    const bool one = fields.size() == 1;
+    const QString text = list + (one ? QStringLiteral(" is") : QStringLiteral(" are"))
+                         + QStringLiteral(" too long to show in full on the invitation. Please shorten ")
+                         + (one ? QStringLiteral("it.") : QStringLiteral("them."));
+    MessageBoxes::instance().show({AppInfo::appTitle(), text, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok});
 }
 
 Form2 &Form1::form2()

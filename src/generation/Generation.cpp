@@ -4,6 +4,7 @@
 
 #include "automation/CreateObject.h"
 #include "generation/ClipboardPicture.h"
+#include "generation/FitText.h"
 #include "generation/PlaceholderReplacement.h"
 #include "generation/TempFolder.h"
 #include "shell/Clock.h"
@@ -70,6 +71,7 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
                        .toObject();
     });
     ReplacePlaceholders(guard, document, details);
+    const QStringList tooLong = FitText(guard, document, details);
 
     // A fresh name: "plumix" and eight digits from 1 to 9, never one whose file exists.
     QString documentPath;
@@ -103,6 +105,8 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
     guard.run(208, [&] { handOver.showPreview(); });
     guard.run(210, [&] { handOver.hideMainWindow(); });
     guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });
+    if (!tooLong.isEmpty())
+        guard.run(226, [&] { handOver.tellTooLong(tooLong); });
 }
 
 void SaveDocAsJPG(const QString &documentPath)

@@ -12,6 +12,7 @@
 #include "preview/PictureBox.h"
 #include "shell/Program.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
@@ -29,6 +30,7 @@ private Q_SLOTS:
         TestFixture::cleanup();
     }
     void sampleInvitationIsPreviewedSavedAndReadBack();
+    void impossiblyLongValueEndsInThePreviewNamingItsField();
     void officeThatCannotStartShowsTheAdviceAlone_data();
     void officeThatCannotStartShowsTheAdviceAlone();
 };
@@ -96,6 +98,21 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     QVERIFY(!QFile::exists(document));
     QVERIFY(QFile::exists(saved));
     QVERIFY(form.isVisible());
+}
+
+void GenerationOfficeTest::impossiblyLongValueEndsInThePreviewNamingItsField()
+{
+    Form1 form;
+    form.show();
+    control<QPushButton>(form, "PushButton4")->click();
+    control<QLineEdit>(form, "Text1_2")->setText(QString(2000, QLatin1Char('x')));
+    bool previewShown = false;
+    boxes->onShow = [&](const MessageBoxes::Message &) { previewShown = form.preview() && form.preview()->isVisible(); };
+    control<QPushButton>(form, "PushButton6")->click();
+    QCOMPARE(boxes->texts(),
+             QStringList{"The Street Address is too long to show in full on the invitation. Please shorten it."});
+    QVERIFY(previewShown);
+    QVERIFY(!control<PictureBox>(*form.preview(), "Zoom_Ori")->picture().isNull());
 }
 
 void GenerationOfficeTest::officeThatCannotStartShowsTheAdviceAlone_data()

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void engineThatCannotStartReportsEachStepAndStillPreviews();
     void failedSnapshotNeverShowsAnOldPicture();
     void nextRunNeverShowsThePreviousPage();
+    void valuesTooLongToFitAreNamedOnceThePreviewShows_data();
+    void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
 private:
     QStringList tempFiles() const
@@ -216,16 +218,16 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
 
     const QStringList reports = boxes->reports();
     QCOMPARE(lines(reports, "PushButton6_Click"),
-             (QList<int>{110, 114, 118, 118, 118, 118, 154, 186, 188, 190, 192, 202}));
+             (QList<int>{110, 114, 118, 118, 118, 118, 154, 216, 186, 188, 190, 192, 202}));
     QCOMPARE(lines(reports, "SaveDocAsJPG"), (QList<int>{116, 118, 120, 122, 124, 126}));
     // In step order: the snapshot's reports come between the pipeline's 192 and 202.
     QVERIFY(reports[0].startsWith("The office could not be started\r\n"));
     QVERIFY(reports[1].startsWith("Object variable or With block variable not set\r\n"));
-    QVERIFY(reports[11].contains("SaveDocAsJPG at line 116"));
-    QVERIFY(reports[17].contains("PushButton6_Click at line 202"));
+    QVERIFY(reports[12].contains("SaveDocAsJPG at line 116"));
+    QVERIFY(reports[18].contains("PushButton6_Click at line 202"));
     // The preview then opens without a page: it has nothing to paint.
-    QCOMPARE(reports.size(), 19);
-    QVERIFY(reports[18].contains("Form2.RedrawImage"));
+    QCOMPARE(reports.size(), 20);
+    QVERIFY(reports[19].contains("Form2.RedrawImage"));
 
     QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
@@ -268,6 +270,49 @@ void PipelineTest::nextRunNeverShowsThePreviousPage()
     QVERIFY(preview.isVisible());
     QVERIFY(page(preview).isNull());
     QVERIFY(unscaledPage(preview).isNull());
+}
+
+void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows_data()
+{
+    QTest::addColumn<QString>("givenBy");
+    QTest::addColumn<QString>("message");
+    const QString impossible(2000, QLatin1Char('x'));
+    QTest::newRow("street address") << "Ilse and Bram Ketterly"
+                                    << "The Street Address is too long to show in full on the invitation. "
+                                       "Please shorten it.";
+    QTest::newRow("host and street address") << impossible
+                                             << "The Given By and the Street Address are too long to show in full "
+                                                "on the invitation. Please shorten them.";
+}
+
+void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows()
+{
+    QFETCH(QString, givenBy);
+    QFETCH(QString, message);
+    // Boxes that hold 60 characters at 12 points.
+    mWord->content.shapes = {{QStringLiteral("[GivenBy]"), {}}, {QStringLiteral("[Date], at [Time]"), {}},
+                             {QStringLiteral("[Address], [City], [State]"), {}}};
+    for (ScriptedShape &shape : mWord->content.shapes)
+        shape.capacity = 60 * 12;
+
+    Form1 form;
+    form.show();
+    click(form, "PushButton4");
+    control<QLineEdit>(form, "Text1_0")->setText(givenBy);
+    control<QLineEdit>(form, "Text1_2")->setText(QString(2000, QLatin1Char('x')));
+    bool previewShown = false;
+    boxes->onShow = [&](const MessageBoxes::Message &) {
+        previewShown = form.preview() && form.preview()->isVisible() && form.isHidden();
+    };
+    click(form, "PushButton6");
+
+    QCOMPARE(boxes->texts(), QStringList{message});
+    QCOMPARE(boxes->shown[0].title, QStringLiteral("Mistlefold"));
+    QVERIFY(previewShown);
+    QVERIFY(!form.isBusy());
+    // The run still made and saved its document.
+    QCOMPARE(tempFiles().size(), 1);
+    QCOMPARE(form.preview()->wordFile(), environment->tempFolder() + "/" + tempFiles()[0]);
 }
 
 QTEST_MAIN(PipelineTest)
