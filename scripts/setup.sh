@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # compiler and build
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build
   # windows, dialogs, settings, images, clipboard
   qt6-base-dev
   # the document engine and its SDK
@@ -15,8 +15,8 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
-  # screenshots of real windows and the window tests on a private X display
-  xvfb xauth
+  # the window tests that start a private X server of their own
+  xvfb
   # the tests read what the exported PDFs show
   poppler-utils
 )
