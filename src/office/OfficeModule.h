@@ -2,6 +2,7 @@
 
 #include "automation/Object.h"
 
+#include <QImage>
 #include <QtGlobal>
 
 #include <chrono>
@@ -29,6 +30,16 @@ public:
     // How long an office may take to start, and how long one call into it may take before the
     // office is ended and the call fails.
     virtual void setTimeouts(std::chrono::milliseconds start, std::chrono::milliseconds call) = 0;
+
+    // A picture of the first page of the document saved at documentPath, rendered at dotsPerInch
+    // (96 is the page's size on a screen at scale 1). The image's resolution says how dense it
+    // is, so its logical size is the page's size at 96 dots per inch however many pixels it has.
+    // The document is opened hidden and read-only, with no lock file and no macros, and closed
+    // again. Callable from any thread while the user-interface thread goes on; calls into the
+    // office from two threads are taken in turn. Uses the running office and never starts one:
+    // throws RuntimeError with a description when none runs, and when the document cannot be
+    // opened or rendered.
+    virtual QImage renderFirstPage(const QString &documentPath, double dotsPerInch) = 0;
 
     // The time spent waiting for the office's answers since the module was loaded: the engine's
     // own work, without what the program does around it (benchmarks compare the two).

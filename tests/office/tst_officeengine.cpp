@@ -16,10 +16,12 @@
 #include <QImage>
 #include <QLockFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 
 #include <csignal>
+#include <future>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -73,6 +75,17 @@ QStringList pipeSockets(qint64 programPid)
 {
     return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_%1_mistlefold-%2-*").arg(getuid()).arg(programPid)},
                                                  QDir::System | QDir::Files | QDir::Hidden);
+}
+
+// Red pixels on a grid of about 400 columns, whatever the picture's density.
+int redPixels(const QImage &picture)
+{
+    const int step = qMax(1, picture.width() / 408);
+    int red = 0;
+    for (int y = 0; y < picture.height(); y += step)
+        for (int x = 0; x < picture.width(); x += step)
+            red += qRed(picture.pixel(x, y)) > 150 && qGreen(picture.pixel(x, y)) < 60;
+    return red;
 }
 
 QList<Variant> executeArguments(const QString &find, const QString &replacement, qint16 replace)
@@ -299,16 +312,13 @@ private slots:
         word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
         word.call(QStringLiteral("Quit"));
         const QImage picture = QGuiApplication::clipboard()->image();
-        // A Letter page at 192 dots per inch, which the image says of itself.
-        QCOMPARE(picture.size(), QSize(1632, 2112));
-        QCOMPARE(picture.dotsPerMeterX(), 7559);
-        QCOMPARE(picture.dotsPerMeterY(), 7559);
-        QCOMPARE(qRound(picture.width() * 3780.0 / picture.dotsPerMeterX()), 816);
-        int coloured = 0;
-        for (int y = 0; y < picture.height(); y += 4)
-            for (int x = 0; x < picture.width(); x += 4)
-                coloured += qRed(picture.pixel(x, y)) > 150 && qGreen(picture.pixel(x, y)) < 60;
-        QVERIFY2(coloured > 20, "the red placeholders are drawn");
+        // A Letter page at the screen's density (96 dots per inch here), which the image says of
+        // itself.
+        QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
+        QCOMPARE(picture.size(), QSize(816, 1056));
+        QCOMPARE(picture.dotsPerMeterX(), 3780);
+        QCOMPARE(picture.dotsPerMeterY(), 3780);
+        QVERIFY2(redPixels(picture) > 20, "the red placeholders are drawn");
     }
 
     void unknownMembersAndClosedDocumentsFailWithDescriptions()
@@ -497,6 +507,84 @@ private slots:
         for (const QString &socket : socketsBefore)
             socketsLeft.removeAll(socket);
         QCOMPARE(socketsLeft, QStringList());
+    }
+
+    // A sharper picture for the preview, made on a worker thread while the user-interface thread
+    // drives the office too: the calls are taken in turn, the picture has the page's logical size
+    // and says how dense it is, and the document is closed again without a trace.
+    void rendersTheFirstPageOnAWorkerThread()
+    {
+        const QString saved = work(QStringLiteral("sharp.doc"));
+        QFile::copy(fixture, saved);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        auto sharp = std::async(std::launch::async, [&] { return renderFirstPage(saved, 192); });
+        for (int i = 0; i < 5; ++i) {
+            const Object document = open(word, fixture, true);
+            QCOMPARE(document.object(QStringLiteral("Shapes")).enumerate().size(), 5);
+            document.call(QStringLiteral("Close"));
+        }
+        const QImage picture = sharp.get();
+        word.call(QStringLiteral("Quit"));
+        QCOMPARE(picture.size(), QSize(1632, 2112));
+        QCOMPARE(picture.dotsPerMeterX(), 7559);
+        QCOMPARE(picture.dotsPerMeterY(), 7559);
+        QCOMPARE(qRound(picture.width() * 3780.0 / picture.dotsPerMeterX()), 816);
+        QVERIFY(redPixels(picture) > 20);
+        QCOMPARE(renderFirstPage(saved, 96).size(), QSize(816, 1056));
+        // Opened read-only and closed: no lock file, no picture file left, the file itself intact.
+        QCOMPARE(QDir(environment->tempFolder()).entryList({QStringLiteral(".~lock*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        for (const QString &folder : QDir(officeFolder()).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs))
+            QCOMPARE(QDir(officeFolder() + QLatin1Char('/') + folder).entryList({QStringLiteral("*.png")}, QDir::Files),
+                     QStringList());
+        QFile original(fixture);
+        QFile copy(saved);
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+    }
+
+    void aPictureThatCannotBeMadeFailsWithADescription_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<double>("dotsPerInch");
+        QTest::addColumn<bool>("officeRunning");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("missing document") << "missing.doc" << 192.0 << true << "could not be found";
+        QTest::newRow("no density") << "fixture.doc" << 0.0 << true << "dots per inch";
+        QTest::newRow("no office running") << "fixture.doc" << 192.0 << false << "not running";
+    }
+    void aPictureThatCannotBeMadeFailsWithADescription()
+    {
+        QFETCH(QString, document);
+        QFETCH(double, dotsPerInch);
+        QFETCH(bool, officeRunning);
+        QFETCH(QString, description);
+        if (officeRunning)
+            CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        else
+            shutdownOfficeEngine();
+        try {
+            renderFirstPage(work(document), dotsPerInch);
+            QFAIL("a picture was made");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(description), qPrintable(error.description()));
+        }
+    }
+
+    // On a screen of device pixel ratio 2 the picture has twice the pixels, the same logical size.
+    void copiesAPictureAsSharpAsTheScreen()
+    {
+        QProcess program;
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), environment->root() + QStringLiteral("/child-cache-sharp"));
+        program.setProcessEnvironment(childEnvironment);
+        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
+                      {QStringLiteral("picture"), fixture});
+        QVERIFY(program.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(QStringLiteral("picture 1632x2112 7559")), qPrintable(lines.join(QLatin1Char('|'))));
+        QCOMPARE(program.exitCode(), 0);
     }
 };
 

@@ -13,9 +13,12 @@
 
 #include <QString>
 
+#include <QThread>
+
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 
 // One running office and our connection to it. Every call into the office goes through call(),
 // which turns the office's exceptions into RuntimeErrors with a description, refuses at once when
@@ -54,6 +57,8 @@ public:
     template <typename Work>
     auto call(const QString &what, Work &&work) -> decltype(work())
     {
+        // Calls from two threads (a page picture made on a worker thread) are taken in turn.
+        const std::lock_guard lock(mCallMutex);
         ensureAlive();
         CallScope scope(*this);
         try {
@@ -81,6 +86,9 @@ private:
     void connect(std::chrono::milliseconds startTimeout);
     void configure();
     void settle();
+    // Whether the office process has exited, waiting up to ms. The process is watched only from
+    // the thread that started it; other threads learn of a dead office from the bridge.
+    bool processExited(int ms);
     QString failure(const QString &what, const css::uno::Exception &error);
 
     OfficeProcess mProcess;
@@ -91,6 +99,8 @@ private:
     Reference<css::frame::XDesktop2> mDesktop;
     bool mEnded = false;
     int mCallDepth = 0;
+    std::recursive_mutex mCallMutex;
+    QThread *const mProcessThread = QThread::currentThread();
     std::shared_ptr<std::chrono::nanoseconds> mOfficeTime;
     int mTemporaryFiles = 0;
 };
