@@ -122,11 +122,11 @@ private:
     }
 
     // Copies the fixture to the template's name and fills it as the pipeline does.
-    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name)
+    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name, const QString &source = {})
     {
         const QString templatePath = work(name + QStringLiteral(".dot"));
         QFile::remove(templatePath);
-        QFile::copy(fixture, templatePath);
+        QFile::copy(source.isEmpty() ? fixture : source, templatePath);
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         const Object document = open(word, templatePath, true);
         Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
@@ -585,6 +585,48 @@ private slots:
         const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(QLatin1Char('\n'));
         QVERIFY2(lines.contains(QStringLiteral("picture 1632x2112 7559")), qPrintable(lines.join(QLatin1Char('|'))));
         QCOMPARE(program.exitCode(), 0);
+    }
+
+    // Values are filled literally whatever they hold: emoji (two UTF-16 code units that the
+    // office's text cursors may count as one character), combining marks and right-to-left text.
+    // A control character that a .doc cannot hold is dropped alone, never the rest of the value.
+    // Each field holds an emoji and a control character; both passes and both kinds of text
+    // (word-processor frames and drawing shapes) are reached in the fixture, and the real template
+    // is filled as the program fills it.
+    void oddValuesAreFilledLiterally_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::newRow("fixture") << QString();
+        QTest::newRow("template") << QStringLiteral(TEMPLATE_SOURCE);
+    }
+    void oddValuesAreFilledLiterally()
+    {
+        QFETCH(QString, document);
+        ScriptedPartyDetails details;
+        details.texts = {QStringLiteral("\U0001F384 The Ho\u0001llies \u05E9\u05DC\u05D5\u05DD"),
+                         QStringLiteral("Zu\u0308rich\u000C \U0001F385\U0001F3FD"),
+                         QStringLiteral("\U0001F384 Elm\u0007 Street"),
+                         QStringLiteral("\u001FOre\u0301gon \u2728\U0001F384")};
+        const QStringList filled = {QStringLiteral("\U0001F384 The Hollies \u05E9\u05DC\u05D5\u05DD"),
+                                    QStringLiteral("Zu\u0308rich \U0001F385\U0001F3FD"),
+                                    QStringLiteral("\U0001F384 Elm Street"),
+                                    QStringLiteral("Ore\u0301gon \u2728\U0001F384")};
+        const QList<TextRun> runs = fillAndReadBack(details, QStringLiteral("odd"), document);
+        QVERIFY(!runs.isEmpty());
+        QCOMPARE(boxes->reports(), QStringList());
+        QString all;
+        for (const TextRun &run : runs)
+            all += run.text;
+        for (const QString &placeholder : Placeholders)
+            QVERIFY2(!all.contains(placeholder, Qt::CaseInsensitive), qPrintable(all));
+        const QString where = filled[2] + QStringLiteral(", ") + filled[1] + QStringLiteral(", ") + filled[3];
+        QVERIFY2(all.contains(where), qPrintable(all));
+        QVERIFY2(all.contains(filled[0]), qPrintable(all));
+        if (document.isEmpty()) {
+            QCOMPARE(textIn(runs, HostShape), filled[0] + QStringLiteral(" invites you to ") + where);
+            QCOMPARE(textIn(runs, AddressFrame), where);
+            QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by ") + filled[0]));
+        }
     }
 };
 
