@@ -150,6 +150,10 @@ OfficeProcess::OfficeProcess(std::shared_ptr<const ProfileSlot> slot, const QStr
     for (const QString &name : {QStringLiteral("TMPDIR"), QStringLiteral("TMP"), QStringLiteral("TEMP")})
         environment.insert(name, mTempFolder);
     environment.remove(QStringLiteral("SESSION_MANAGER"));
+    // The office's many short-lived threads (one per call over the bridge, its picture workers)
+    // would each get a memory arena of their own, which grows the office by some 50 MiB over a
+    // few hundred fills; two arenas keep it flat at no measurable cost in speed.
+    environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("2"));
     mProcess.setProcessEnvironment(environment);
     mProcess.setProgram(OfficeBinary);
     mProcess.setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
