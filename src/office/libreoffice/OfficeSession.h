@@ -12,7 +12,6 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include <QString>
-
 #include <QThread>
 
 #include <atomic>
