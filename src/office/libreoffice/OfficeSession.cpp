@@ -197,7 +197,7 @@ bool OfficeSession::isAlive()
 {
     if (mEnded || !mConnected || *mBridgeDisposed || mWatchdog.fired())
         return false;
-    if (processExited(0)) {
+    if (mProcess.hasExited()) {
         mEnded = true;
         return false;
     }
@@ -271,19 +271,11 @@ void OfficeSession::settle()
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 250) {
-        if (*mBridgeDisposed || processExited(5)) {
+        if (*mBridgeDisposed || mProcess.waitForExit(5)) {
             mEnded = true;
             return;
         }
     }
-}
-
-bool OfficeSession::processExited(int ms)
-{
-    if (QThread::currentThread() == mProcessThread)
-        return mProcess.waitForExit(ms);
-    QThread::msleep(ms);
-    return false;
 }
 
 QString OfficeSession::failure(const QString &what, const css::uno::Exception &error)
