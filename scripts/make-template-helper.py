@@ -1,6 +1,17 @@
 #!/usr/bin/env python3
 """Helpers for make-template.sh (standard library only).
 
+  pieces SRC.fodt ARTWORK.svg OUTDIR
+      For each picture frame of the template source that links "pieces/NAME.png", writes
+      OUTDIR/NAME.svg: the artwork without its paper group (id "paper"), cut to the window the
+      frame covers on the page (1/100 inch per user unit; frames lie on whole units). Also writes
+      OUTDIR/page.svg, the whole page without the paper group, for the coverage check.
+
+  coverage SRC.fodt PAGE.png
+      PAGE.png is page.svg rendered at 50 dots per inch. Verifies that everything drawn lies
+      inside a piece, at least one pixel away from its edges, so that pieces never cut through a
+      drawing (no seams where they meet) and nothing of the artwork is left out.
+
   embed SRC.fodt OUT.fodt [KEY=VALUE ...]
       Copies the template source, replacing each linked picture (xlink:href to a file beside
       SRC) by the picture's bytes inline, so that the converted .doc carries the picture itself
@@ -15,8 +26,10 @@
 """
 import base64
 import os
+import struct
 import sys
 import xml.etree.ElementTree as ET
+import zlib
 
 NS = {
     "office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
@@ -35,6 +48,116 @@ PLACEHOLDERS = ["[Date]", "[Time]", "[Address]", "[City]", "[State]", "[GivenBy]
 
 def q(prefix, local):
     return "{%s}%s" % (NS[prefix], local)
+
+
+SVG = "http://www.w3.org/2000/svg"
+
+
+def units(length):
+    """A length in inches ("1.75in") as artwork units (1/100 inch), which must be whole."""
+    if not length.endswith("in"):
+        sys.exit("pieces: %r is not in inches" % length)
+    value = float(length[:-2]) * 100
+    if abs(value - round(value)) > 1e-6:
+        sys.exit("pieces: %r does not lie on a whole 1/100 inch" % length)
+    return int(round(value))
+
+
+def piece_windows(src):
+    """(name, x, y, width, height) in artwork units of each frame linking pieces/NAME.png."""
+    windows = []
+    for frame in ET.parse(src).iter(q("draw", "frame")):
+        image = frame.find("draw:image", NS)
+        href = image.get(q("xlink", "href"), "") if image is not None else ""
+        if not href.startswith("pieces/"):
+            continue
+        name = os.path.splitext(os.path.basename(href))[0]
+        windows.append((name, units(frame.get(q("svg", "x"))), units(frame.get(q("svg", "y"))),
+                        units(frame.get(q("svg", "width"))), units(frame.get(q("svg", "height")))))
+    if not windows:
+        sys.exit("pieces: no frame links a piece in %s" % src)
+    return windows
+
+
+def without_paper(artwork):
+    ET.register_namespace("", SVG)
+    ET.register_namespace("xlink", NS["xlink"])
+    tree = ET.parse(artwork)
+    root = tree.getroot()
+    for parent in root.iter():
+        for child in list(parent):
+            if child.get("id") == "paper":
+                parent.remove(child)
+                return tree
+    sys.exit("pieces: %s has no group with id \"paper\"" % artwork)
+
+
+def pieces(src, artwork, outdir):
+    tree = without_paper(artwork)
+    root = tree.getroot()
+    os.makedirs(outdir, exist_ok=True)
+    for name, x, y, width, height in piece_windows(src) + [("page", 0, 0, 850, 1100)]:
+        root.set("viewBox", "%d %d %d %d" % (x, y, width, height))
+        root.set("width", "%gin" % (width / 100))
+        root.set("height", "%gin" % (height / 100))
+        tree.write(os.path.join(outdir, name + ".svg"), encoding="UTF-8", xml_declaration=True)
+
+
+def read_rgba(path):
+    """Width, height and rows of alpha values of an 8-bit RGBA PNG."""
+    data = open(path, "rb").read()
+    pos, idat = 8, b""
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        chunk = data[pos + 8:pos + 8 + length]
+        pos += 12 + length
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", chunk[:10])
+            if depth != 8 or colour != 6:
+                sys.exit("coverage: %s is not an 8-bit RGBA picture" % path)
+        elif kind == b"IDAT":
+            idat += chunk
+    raw = zlib.decompress(idat)
+    stride, rows, previous = width * 4, [], bytearray(width * 4)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - 4] if i >= 4 else 0
+            b = previous[i]
+            c = previous[i - 4] if i >= 4 else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(line[3::4])
+        previous = line
+    return width, height, rows
+
+
+def coverage(src, page):
+    width, height, alpha = read_rgba(page)
+    scale = width / 850.0  # pixels per artwork unit
+    inside = [((x * scale) + 1, (y * scale) + 1, ((x + w) * scale) - 2, ((y + h) * scale) - 2)
+              for _, x, y, w, h in piece_windows(src)]
+    outside = 0
+    for py in range(height):
+        for px in range(width):
+            if alpha[py][px] and not any(x0 <= px <= x1 and y0 <= py <= y1 for x0, y0, x1, y1 in inside):
+                outside += 1
+                if outside <= 5:
+                    print("  FAIL: drawn at (%d, %d) of the 850 x 1100 page, not well inside a piece"
+                          % (px / scale, py / scale))
+    if outside:
+        return 1
+    print("  every drawn pixel lies inside one of %d pieces" % len(inside))
+    return 0
 
 
 def embed(src, out, pairs):
@@ -119,6 +242,11 @@ def check(reopened):
 
 
 def main(argv):
+    if len(argv) == 4 and argv[0] == "pieces":
+        pieces(argv[1], argv[2], argv[3])
+        return 0
+    if len(argv) == 3 and argv[0] == "coverage":
+        return coverage(argv[1], argv[2])
     if len(argv) >= 3 and argv[0] == "embed":
         embed(argv[1], argv[2], argv[3:])
         return 0

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds resources/template/template.doc (Word 97-2003) from its editable sources:
 #   resources/template/artwork.svg    page artwork (border, holly, baubles, script title)
-#   resources/template/invitation.fodt  the document: text boxes, wording, fonts, page setup
+#   resources/template/invitation.fodt  the document: text boxes, wording, fonts, page setup, the
+#                                       paper as shapes and where each piece of artwork goes
 # and checks the result the way the program uses it.
 #
-#   scripts/make-template.sh                 regenerate artwork.png and template.doc, then check
+#   scripts/make-template.sh                 regenerate template.doc, then check
 #   scripts/make-template.sh --preview DIR   also write DIR/template.png (the empty template) and
 #                                            DIR/filled.png (filled with sample party details)
 #
@@ -52,11 +53,19 @@ office() {
 }
 mkdir -p "$work/tmp" "$work/doc" "$work/pdf" "$work/back" "$work/filled"
 
-echo "make-template: rendering the artwork"
-rsvg-convert --dpi-x 200 --dpi-y 200 -o "$src/artwork.png" "$src/artwork.svg"
+echo "make-template: rendering the pieces of artwork"
+# Each piece the document places, at 200 dots per inch, transparent where nothing is drawn.
+cp "$src/invitation.fodt" "$work/source.fodt"
+python3 "$helper" pieces "$work/source.fodt" "$src/artwork.svg" "$work/pieces"
+for piece in "$work"/pieces/*.svg; do
+  [ "$(basename "$piece")" = page.svg ] && continue
+  rsvg-convert --dpi-x 200 --dpi-y 200 -o "${piece%.svg}.png" "$piece"
+done
+rsvg-convert --dpi-x 50 --dpi-y 50 -o "$work/page.png" "$work/pieces/page.svg"
+python3 "$helper" coverage "$work/source.fodt" "$work/page.png"
 
 echo "make-template: converting to Word 97-2003"
-python3 "$helper" embed "$src/invitation.fodt" "$work/invitation.fodt"
+python3 "$helper" embed "$work/source.fodt" "$work/invitation.fodt"
 office --convert-to 'doc:MS Word 97' --outdir "$work/doc" "$work/invitation.fodt"
 cp "$work/doc/invitation.doc" "$src/template.doc"
 
@@ -75,7 +84,7 @@ python3 "$helper" check "$work/back/template.fodt" || status=1
 if [ -n "$preview" ]; then
   pdftoppm -png -r 100 -singlefile "$work/pdf/template.pdf" "$preview/template"
   # Filled with long but typical values, then saved as .doc and rendered from that .doc.
-  python3 "$helper" embed "$src/invitation.fodt" "$work/filled/sample.fodt" \
+  python3 "$helper" embed "$work/source.fodt" "$work/filled/sample.fodt" \
     "[GivenBy]=Ilse and Bram Ketterly" "[Address]=417 Larkspur Avenue" "[City]=North Vellmont" \
     "[State]=WA" "[Date]=December 24" "[Time]=7:30 P.M."
   office --convert-to 'doc:MS Word 97' --outdir "$work/filled" "$work/filled/sample.fodt"

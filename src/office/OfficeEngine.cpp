@@ -63,6 +63,14 @@ OfficeModule &officeModule()
     return loadModule();
 }
 
+QImage renderFirstPage(const QString &documentPath, double dotsPerInch)
+{
+    // Reads the module's pointer only: a worker thread never loads the module.
+    if (!loadedModule)
+        throw RuntimeError(QStringLiteral("The document engine is not running."));
+    return loadedModule->renderFirstPage(documentPath, dotsPerInch);
+}
+
 void shutdownOfficeEngine()
 {
     cleanupRegistered = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -38,3 +39,13 @@ OfficeModule &officeModule();
 
 // The module's file: "mistlefold-office.so" in the executable's folder.
 QString officeModulePath();
+
+// A picture of the first page of the document saved at documentPath, at dotsPerInch, for the
+// preview: its resolution makes its logical size the page's size at 96 dots per inch (816 x 1056
+// for a Letter page), so a sharper picture replaces a softer one without changing the preview's
+// arithmetic. Opens the document hidden and read-only (no lock file, no macros) in the running
+// office and closes it again. May be called from a worker thread while the user-interface thread
+// goes on, once the engine is loaded (after a "Word.Application" was created); it never starts an
+// office. Throws RuntimeError with a description when no office runs or the document cannot be
+// opened or rendered.
+QImage renderFirstPage(const QString &documentPath, double dotsPerInch);

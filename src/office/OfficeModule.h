@@ -2,6 +2,7 @@
 
 #include "automation/Object.h"
 
+#include <QImage>
 #include <QString>
 #include <QtGlobal>
 
@@ -68,6 +69,16 @@ public:
     // The office program that the next start runs (tests point it elsewhere); empty for the
     // installed one.
     virtual void setOfficeProgram(const QString &path) = 0;
+
+    // A picture of the first page of the document saved at documentPath, rendered at dotsPerInch
+    // (96 is the page's size on a screen at scale 1). The image's resolution says how dense it
+    // is, so its logical size is the page's size at 96 dots per inch however many pixels it has.
+    // The document is opened hidden and read-only, with no lock file and no macros, and closed
+    // again. Callable from any thread while the user-interface thread goes on with calls of its
+    // own. Uses the running office and never starts one:
+    // throws RuntimeError with a description when none runs, and when the document cannot be
+    // opened or rendered.
+    virtual QImage renderFirstPage(const QString &documentPath, double dotsPerInch) = 0;
 
     // The time spent waiting for the office's answers since the module was loaded: the engine's
     // own work, without what the program does around it (benchmarks compare the two).

@@ -5,7 +5,9 @@
 //   office_child save SRC DEST [FULL]   opens SRC and saves it as DEST, says "saved" or
 //                             "failed" with the description, then "left" and what DEST's
 //                             folder holds. With FULL, the file system of that folder is filled
-//                             up to its last 64 KiB just before the save.
+//                             up to its last 64 KiB just before the save;
+//   office_child picture DOC   copies DOC's first page as a picture and says its size and
+//                             resolution ("picture 816x1056 3780"), then ends normally.
 #include "automation/CreateObject.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
@@ -13,8 +15,10 @@
 #include "shell/RuntimeError.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTextStream>
 
 #include <fcntl.h>
@@ -89,6 +93,17 @@ int main(int argc, char *argv[])
     try {
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         out << "office " << officeModule().processId() << Qt::endl;
+        if (arguments.value(1) == QLatin1String("picture")) {
+            const Object document = word.object(QStringLiteral("Documents"))
+                                        .call(QStringLiteral("Open"), {arguments.value(2)})
+                                        .toObject();
+            document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
+            word.call(QStringLiteral("Quit"));
+            const QImage picture = QGuiApplication::clipboard()->image();
+            out << "picture " << picture.width() << 'x' << picture.height() << ' ' << picture.dotsPerMeterX() << Qt::endl;
+            Program::runCleanups();
+            return 0;
+        }
     } catch (const RuntimeError &error) {
         out << "failed " << error.description() << Qt::endl;
         return 1;

@@ -17,10 +17,12 @@
 #include <QImage>
 #include <QLockFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QUrl>
 
 #include <csignal>
+#include <future>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -81,6 +83,17 @@ QStringList pipeSockets(qint64 programPid)
                                                  QDir::System | QDir::Files | QDir::Hidden);
 }
 
+// Red pixels on a grid of about 400 columns, whatever the picture's density.
+int redPixels(const QImage &picture)
+{
+    const int step = qMax(1, picture.width() / 408);
+    int red = 0;
+    for (int y = 0; y < picture.height(); y += step)
+        for (int x = 0; x < picture.width(); x += step)
+            red += qRed(picture.pixel(x, y)) > 150 && qGreen(picture.pixel(x, y)) < 60;
+    return red;
+}
+
 QList<Variant> executeArguments(const QString &find, const QString &replacement, qint16 replace)
 {
     QList<Variant> arguments{find};
@@ -115,11 +128,11 @@ private:
     }
 
     // Copies the fixture to the template's name and fills it as the pipeline does.
-    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name)
+    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name, const QString &source = {})
     {
         const QString templatePath = work(name + QStringLiteral(".dot"));
         QFile::remove(templatePath);
-        QFile::copy(fixture, templatePath);
+        QFile::copy(source.isEmpty() ? fixture : source, templatePath);
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         const Object document = open(word, templatePath, true);
         Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
@@ -306,16 +319,13 @@ private slots:
         word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
         word.call(QStringLiteral("Quit"));
         const QImage picture = QGuiApplication::clipboard()->image();
-        // A Letter page at 192 dots per inch, which the image says of itself.
-        QCOMPARE(picture.size(), QSize(1632, 2112));
-        QCOMPARE(picture.dotsPerMeterX(), 7559);
-        QCOMPARE(picture.dotsPerMeterY(), 7559);
-        QCOMPARE(qRound(picture.width() * 3780.0 / picture.dotsPerMeterX()), 816);
-        int coloured = 0;
-        for (int y = 0; y < picture.height(); y += 4)
-            for (int x = 0; x < picture.width(); x += 4)
-                coloured += qRed(picture.pixel(x, y)) > 150 && qGreen(picture.pixel(x, y)) < 60;
-        QVERIFY2(coloured > 20, "the red placeholders are drawn");
+        // A Letter page at the screen's density (96 dots per inch here), which the image says of
+        // itself.
+        QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
+        QCOMPARE(picture.size(), QSize(816, 1056));
+        QCOMPARE(picture.dotsPerMeterX(), 3780);
+        QCOMPARE(picture.dotsPerMeterY(), 3780);
+        QVERIFY2(redPixels(picture) > 20, "the red placeholders are drawn");
     }
 
     // Whether a box's text fits, and the size of its text. The fixture's boxes come back from
@@ -566,6 +576,126 @@ private slots:
         QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
         // Nor is the office's own socket for its profile left behind.
         QVERIFY(!QFileInfo::exists(ownSocket));
+    }
+
+    // A sharper picture for the preview, made on a worker thread while the user-interface thread
+    // drives the office too: the calls are taken in turn, the picture has the page's logical size
+    // and says how dense it is, and the document is closed again without a trace.
+    void rendersTheFirstPageOnAWorkerThread()
+    {
+        const QString saved = work(QStringLiteral("sharp.doc"));
+        QFile::copy(fixture, saved);
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        auto sharp = std::async(std::launch::async, [&] { return renderFirstPage(saved, 192); });
+        for (int i = 0; i < 5; ++i) {
+            const Object document = open(word, fixture, true);
+            QCOMPARE(document.object(QStringLiteral("Shapes")).enumerate().size(), 5);
+            document.call(QStringLiteral("Close"));
+        }
+        const QImage picture = sharp.get();
+        word.call(QStringLiteral("Quit"));
+        QCOMPARE(picture.size(), QSize(1632, 2112));
+        QCOMPARE(picture.dotsPerMeterX(), 7559);
+        QCOMPARE(picture.dotsPerMeterY(), 7559);
+        QCOMPARE(qRound(picture.width() * 3780.0 / picture.dotsPerMeterX()), 816);
+        QVERIFY(redPixels(picture) > 20);
+        QCOMPARE(renderFirstPage(saved, 96).size(), QSize(816, 1056));
+        // Opened read-only and closed: no lock file, no picture file left, the file itself intact.
+        QCOMPARE(QDir(environment->tempFolder()).entryList({QStringLiteral(".~lock*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        for (const QString &folder : QDir(officeFolder()).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs))
+            QCOMPARE(QDir(officeFolder() + QLatin1Char('/') + folder).entryList({QStringLiteral("*.png")}, QDir::Files),
+                     QStringList());
+        QFile original(fixture);
+        QFile copy(saved);
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+    }
+
+    void aPictureThatCannotBeMadeFailsWithADescription_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<double>("dotsPerInch");
+        QTest::addColumn<bool>("officeRunning");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("missing document") << "missing.doc" << 192.0 << true << "could not be found";
+        QTest::newRow("no density") << "fixture.doc" << 0.0 << true << "dots per inch";
+        QTest::newRow("no office running") << "fixture.doc" << 192.0 << false << "not running";
+    }
+    void aPictureThatCannotBeMadeFailsWithADescription()
+    {
+        QFETCH(QString, document);
+        QFETCH(double, dotsPerInch);
+        QFETCH(bool, officeRunning);
+        QFETCH(QString, description);
+        if (officeRunning)
+            CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        else
+            shutdownOfficeEngine();
+        try {
+            renderFirstPage(work(document), dotsPerInch);
+            QFAIL("a picture was made");
+        } catch (const RuntimeError &error) {
+            QVERIFY2(error.description().contains(description), qPrintable(error.description()));
+        }
+    }
+
+    // On a screen of device pixel ratio 2 the picture has twice the pixels, the same logical size.
+    void copiesAPictureAsSharpAsTheScreen()
+    {
+        QProcess program;
+        QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+        childEnvironment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), environment->root() + QStringLiteral("/child-cache-sharp"));
+        program.setProcessEnvironment(childEnvironment);
+        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
+                      {QStringLiteral("picture"), fixture});
+        QVERIFY(program.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(QStringLiteral("picture 1632x2112 7559")), qPrintable(lines.join(QLatin1Char('|'))));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
+    // Values are filled literally whatever they hold: emoji (two UTF-16 code units that the
+    // office's text cursors may count as one character), combining marks and right-to-left text.
+    // A control character that a .doc cannot hold is dropped alone, never the rest of the value.
+    // Each field holds an emoji and a control character; both passes and both kinds of text
+    // (word-processor frames and drawing shapes) are reached in the fixture, and the real template
+    // is filled as the program fills it.
+    void oddValuesAreFilledLiterally_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::newRow("fixture") << QString();
+        QTest::newRow("template") << QStringLiteral(TEMPLATE_SOURCE);
+    }
+    void oddValuesAreFilledLiterally()
+    {
+        QFETCH(QString, document);
+        ScriptedPartyDetails details;
+        details.texts = {QStringLiteral("\U0001F384 The Ho\u0001llies \u05E9\u05DC\u05D5\u05DD"),
+                         QStringLiteral("Zu\u0308rich\u000C \U0001F385\U0001F3FD"),
+                         QStringLiteral("\U0001F384 Elm\u0007 Street"),
+                         QStringLiteral("\u001FOre\u0301gon \u2728\U0001F384")};
+        const QStringList filled = {QStringLiteral("\U0001F384 The Hollies \u05E9\u05DC\u05D5\u05DD"),
+                                    QStringLiteral("Zu\u0308rich \U0001F385\U0001F3FD"),
+                                    QStringLiteral("\U0001F384 Elm Street"),
+                                    QStringLiteral("Ore\u0301gon \u2728\U0001F384")};
+        const QList<TextRun> runs = fillAndReadBack(details, QStringLiteral("odd"), document);
+        QVERIFY(!runs.isEmpty());
+        QCOMPARE(boxes->reports(), QStringList());
+        QString all;
+        for (const TextRun &run : runs)
+            all += run.text;
+        for (const QString &placeholder : Placeholders)
+            QVERIFY2(!all.contains(placeholder, Qt::CaseInsensitive), qPrintable(all));
+        const QString where = filled[2] + QStringLiteral(", ") + filled[1] + QStringLiteral(", ") + filled[3];
+        QVERIFY2(all.contains(where), qPrintable(all));
+        QVERIFY2(all.contains(filled[0]), qPrintable(all));
+        if (document.isEmpty()) {
+            QCOMPARE(textIn(runs, HostShape), filled[0] + QStringLiteral(" invites you to ") + where);
+            QCOMPARE(textIn(runs, AddressFrame), where);
+            QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by ") + filled[0]));
+        }
     }
 };
 

@@ -134,8 +134,10 @@ private slots:
         } catch (const RuntimeError &error) {
             QVERIFY2(error.description().contains(QStringLiteral("did not answer")), qPrintable(error.description()));
         }
+        // The kill has been sent when the call fails; on a busy machine the process takes a
+        // moment more to be gone.
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(office), 2000);
         QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
-        QVERIFY(!processRunning(office));
         // Timers (and so repaints and close requests) went on while the call waited; input did
         // not reach its handlers.
         QVERIFY2(ticks >= elapsed.elapsed() / 100 / 2, qPrintable(QString::number(ticks)));

@@ -256,12 +256,14 @@ private slots:
         QVERIFY(!fonts.isEmpty());
         for (const QString &font : fonts)
             QVERIFY2(font.simplified().split(QLatin1Char(' ')).value(3) == QLatin1String("yes"), qPrintable(font));
-        // The artwork at its full size, not recompressed as JPEG.
+        // The artwork's pieces at their full 200 pixels per inch, none recompressed as JPEG.
         const QStringList images = popplerOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-        QCOMPARE(images.size(), 1);
-        const QStringList image = images.first().simplified().split(QLatin1Char(' '));
-        QCOMPARE(image.mid(3, 2), (QStringList{"1700", "2200"}));
-        QVERIFY2(image.value(8) != QLatin1String("jpeg"), qPrintable(images.first()));
+        QVERIFY(!images.isEmpty());
+        for (const QString &line : images) {
+            const QStringList image = line.simplified().split(QLatin1Char(' '));
+            QVERIFY2(image.value(8) != QLatin1String("jpeg"), qPrintable(line));
+            QVERIFY2(image.value(12).toInt() >= 199 && image.value(13).toInt() >= 199, qPrintable(line));
+        }
     }
 
     // Emoji typed in a field are drawn, in a font the PDF carries (Debian's Symbola; a colour

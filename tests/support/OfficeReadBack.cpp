@@ -62,12 +62,21 @@ QList<TextRun> readRuns(const QByteArray &xml)
     QXmlStreamReader reader(xml);
     QList<Style> formats{Style()};
     QList<QString> containers{QString()};
+    // A space of the text between two spans is white space on its own; the file's indentation
+    // is white space starting a new line.
+    const auto isText = [&reader] { return !reader.isWhitespace() || !reader.text().contains(QLatin1Char('\n')); };
     while (!reader.atEnd()) {
         reader.readNext();
         const QString name = reader.qualifiedName().toString();
         if (reader.isStartElement()) {
+            if (name == QLatin1String("text:s") && !containers.last().isEmpty()) {
+                const int count = qMax(1, reader.attributes().value(QLatin1String("text:c")).toInt());
+                runs.append({containers.last(), QString(count, QLatin1Char(' ')), formats.last().bold, formats.last().color});
+            }
             QString container = containers.last();
-            if (name == QLatin1String("office:text"))
+            if (name == QLatin1String("office:binary-data"))
+                container.clear(); // an embedded picture's bytes
+            else if (name == QLatin1String("office:text"))
                 container = QStringLiteral("body");
             else if (name.startsWith(QLatin1String("style:header")) || name.startsWith(QLatin1String("style:footer")))
                 container = QStringLiteral("header");
@@ -82,7 +91,7 @@ QList<TextRun> readRuns(const QByteArray &xml)
         } else if (reader.isEndElement()) {
             containers.removeLast();
             formats.removeLast();
-        } else if (reader.isCharacters() && !reader.isWhitespace() && !containers.last().isEmpty()) {
+        } else if (reader.isCharacters() && isText() && !containers.last().isEmpty()) {
             runs.append({containers.last(), reader.text().toString(), formats.last().bold, formats.last().color});
         }
     }

@@ -1,4 +1,5 @@
 #include "OfficeSession.h"
+#include "PagePicture.h"
 #include "WordApplication.h"
 #include "WorkThreads.h"
 
@@ -142,6 +143,18 @@ public:
     }
 
     std::chrono::nanoseconds officeTime() const override { return std::chrono::nanoseconds(mOfficeTime->load()); }
+
+    QImage renderFirstPage(const QString &documentPath, double dotsPerInch) override
+    {
+        std::shared_ptr<OfficeSession> session;
+        {
+            std::lock_guard lock(mMutex);
+            session = mSession;
+        }
+        if (!session || !session->isAlive())
+            throw RuntimeError(QStringLiteral("The document engine is not running."));
+        return renderSavedFirstPage(*session, documentPath, dotsPerInch);
+    }
 
 private:
     struct Start

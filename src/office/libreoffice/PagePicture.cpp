@@ -1,15 +1,28 @@
 #include "PagePicture.h"
 
+#include "FileWrite.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
+#include <QScreen>
 
+#include <atomic>
 #include <cmath>
 
 namespace {
+
+constexpr double ScreenDotsPerInch = 96.0;
+constexpr double MetresPerInch = 0.0254;
+constexpr double HundredthsOfMillimetrePerInch = 2540.0;
 
 // The first page's size in hundredths of a millimetre.
 QSize firstPageSize(const Reference<css::lang::XComponent> &model)
@@ -22,39 +35,110 @@ QSize firstPageSize(const Reference<css::lang::XComponent> &model)
     return QSize(width, height);
 }
 
-int pixels(sal_Int32 hundredthsOfMillimetre)
+int pixels(sal_Int32 hundredthsOfMillimetre, double dotsPerInch)
 {
-    return int(std::lround(hundredthsOfMillimetre / 2540.0 * PictureDotsPerInch));
+    return qMax(1, int(std::lround(hundredthsOfMillimetre / HundredthsOfMillimetrePerInch * dotsPerInch)));
+}
+
+// A file name of its own for each picture: pictures may be made on two threads at once.
+QString picturePath(OfficeSession &session)
+{
+    static std::atomic<int> made{0};
+    return session.temporaryPath(QStringLiteral("-page-%1.png").arg(++made));
+}
+
+void close(OfficeSession &session, const Reference<css::lang::XComponent> &model)
+{
+    session.call(QStringLiteral("close the document"), [&] {
+        const Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            model->dispose();
+    });
 }
 
 } // namespace
 
-void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model)
+double screenDotsPerInch()
 {
-    auto *application = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
-    if (!application)
-        throw RuntimeError(QStringLiteral("The clipboard is not available."));
-    const QString path = session.temporaryPath(QStringLiteral(".png"));
-    session.call(QStringLiteral("make a picture of the first page"), [&] {
-        const QSize page = firstPageSize(model);
-        // The export comes out one pixel larger on each side than asked for.
-        const sal_Int32 width = qMax(1, pixels(page.width()) - 1);
-        const sal_Int32 height = qMax(1, pixels(page.height()) - 1);
-        // Light compression: the file lives only until it is read back, and a fast one saves
-        // more time in writing and reading than it costs in bytes.
-        Sequence<css::beans::PropertyValue> filterData = properties(
-            {property("PixelWidth", Any(width)), property("PixelHeight", Any(height)),
-             property("Compression", Any(sal_Int32(1)))});
-        const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_png_Export"))),
-                                                        property("FilterData", Any(filterData)),
-                                                        property("Overwrite", Any(true))}));
-    });
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return ScreenDotsPerInch * (screen ? screen->devicePixelRatio() : 1.0);
+}
+
+QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch)
+{
+    if (!(dotsPerInch >= 1.0 && dotsPerInch <= 1200.0))
+        throw RuntimeError(QStringLiteral("A page picture cannot be made at %1 dots per inch.").arg(dotsPerInch));
+    const QString path = picturePath(session);
+    try {
+        session.call(QStringLiteral("make a picture of the first page"), [&] {
+            const QSize page = firstPageSize(model);
+            // The export comes out one pixel larger on each side than asked for.
+            const sal_Int32 width = qMax(1, pixels(page.width(), dotsPerInch) - 1);
+            const sal_Int32 height = qMax(1, pixels(page.height(), dotsPerInch) - 1);
+            // Light compression: the file lives only until it is read back, and a fast one saves
+            // more time in writing and reading than it costs in bytes. No alpha channel: the page
+            // is opaque, and the picture file keeps no alpha either.
+            Sequence<css::beans::PropertyValue> filterData = properties(
+                {property("PixelWidth", Any(width)), property("PixelHeight", Any(height)),
+                 property("Compression", Any(sal_Int32(1))), property("Translucent", Any(sal_Int32(0)))});
+            const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
+            storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_png_Export"))),
+                                                            property("FilterData", Any(filterData)),
+                                                            property("Overwrite", Any(true))}));
+        });
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
     QImage picture(path, "PNG");
     QFile::remove(path);
+    // The office may report success for a picture it could not write out in full when its folder
+    // ran out of room: such a file does not read back.
     if (picture.isNull())
-        throw RuntimeError(QStringLiteral("The picture of the first page could not be read."));
-    picture.setDotsPerMeterX(PictureDotsPerMeter);
-    picture.setDotsPerMeterY(PictureDotsPerMeter);
-    QGuiApplication::clipboard()->setImage(picture);
+        throw RuntimeError(describeFailedWrite(QFileInfo(path).path(), 4 * 1024 * 1024, 0,
+                                               QStringLiteral("The picture of the first page could not be read.")));
+    const int dotsPerMeter = qRound(dotsPerInch / MetresPerInch);
+    picture.setDotsPerMeterX(dotsPerMeter);
+    picture.setDotsPerMeterY(dotsPerMeter);
+    return picture;
+}
+
+void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model)
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        throw RuntimeError(QStringLiteral("The clipboard is not available."));
+    QGuiApplication::clipboard()->setImage(renderFirstPage(session, model, screenDotsPerInch()));
+}
+
+QImage renderSavedFirstPage(OfficeSession &session, const QString &path, double dotsPerInch)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw RuntimeError(QStringLiteral("The document %1 could not be found.").arg(path));
+    const auto model = session.call(QStringLiteral("open the document %1").arg(path), [&] {
+        const Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
+        return loader->loadComponentFromURL(
+            fileUrl(path), "_blank", 0,
+            properties({property("Hidden", Any(true)),
+                        property("ReadOnly", Any(true)),
+                        property("AsTemplate", Any(false)),
+                        property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+                        property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
+    });
+    if (!model.is())
+        throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
+    QImage picture;
+    try {
+        picture = renderFirstPage(session, model, dotsPerInch);
+    } catch (...) {
+        try {
+            close(session, model);
+        } catch (const RuntimeError &) {
+            // The first failure is the one to tell.
+        }
+        throw;
+    }
+    close(session, model);
+    return picture;
 }

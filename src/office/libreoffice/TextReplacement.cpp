@@ -5,24 +5,53 @@
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 
-#include <QRegularExpression>
-
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-// An occurrence and where its text starts.
+// An occurrence, with its place counted as the text's cursors count characters: from the start of
+// its paragraph when that is given, else from the start of the text.
 struct Occurrence
 {
-    Reference<css::text::XTextRange> start;
-    FindMatch match;
+    Reference<css::text::XTextRange> paragraphStart;
+    qsizetype start = 0;
+    qsizetype length = 0;
+    QString found;
+    QString replacement;
 };
 
-void goRight(const Reference<css::text::XTextCursor> &cursor, qsizetype count, bool select)
+bool isBreak(QChar c)
 {
-    constexpr qsizetype step = std::numeric_limits<sal_Int16>::max();
-    for (; count > 0; count -= step)
-        cursor->goRight(sal_Int16(qMin(count, step)), select);
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0x2029);
+}
+
+// The number of characters a cursor steps over in text. A word processor's cursor steps over a
+// surrogate pair (an emoji, say) as one character; a drawing shape's cursor counts UTF-16 code
+// units. Both step over each combining mark on its own.
+qsizetype cursorLength(QStringView text, TextKind kind)
+{
+    if (kind == TextKind::Shape)
+        return text.size();
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        ++length;
+    }
+    return length;
+}
+
+// The matches in one piece of text (a paragraph, or a whole text of one paragraph), placed in
+// cursor steps from the piece's start.
+void appendOccurrences(QList<Occurrence> &result, const QString &piece, qsizetype pieceStart, TextKind kind,
+                       const TextMatcher &matcher, const Reference<css::text::XTextRange> &paragraphStart = {})
+{
+    for (const FindMatch &match : matcher.matches(piece)) {
+        const QStringView before = QStringView(piece).left(match.start);
+        result.append({paragraphStart, pieceStart + cursorLength(before, kind), cursorLength(match.found, kind),
+                       match.found, match.replacement});
+    }
 }
 
 // The paragraphs of a word-processor text, with those inside its tables' cells.
@@ -45,23 +74,26 @@ void collectParagraphs(const Reference<css::text::XText> &text, QList<Reference<
     }
 }
 
-// Occurrences in a word-processor text: paragraph by paragraph, each counted from its start.
+// Occurrences in a word-processor text. The whole text is read in one call: most finds have
+// nothing to do, and most texts (a text box's line) are one paragraph, placed from the text's
+// start. A text of several paragraphs, or with tables, is walked paragraph by paragraph, which
+// costs a round trip to the office for each.
 QList<Occurrence> writerOccurrences(const Reference<css::text::XText> &text, const TextMatcher &matcher)
 {
-    // The whole text in one read first (tables' cells included): most finds have nothing to do,
-    // and walking the paragraphs costs a round trip to the office for each.
-    if (matcher.matches(toQString(text->getString())).isEmpty())
-        return {};
+    const QString whole = toQString(text->getString());
+    QList<Occurrence> result;
+    if (std::none_of(whole.cbegin(), whole.cend(), isBreak)) {
+        appendOccurrences(result, whole, 0, TextKind::Writer, matcher);
+        return result;
+    }
+    if (matcher.matches(whole).isEmpty())
+        return result;
     QList<Reference<css::text::XTextRange>> paragraphs;
     collectParagraphs(text, paragraphs);
-    QList<Occurrence> result;
     for (const auto &paragraph : paragraphs) {
-        const QList<FindMatch> matches = matcher.matches(toQString(paragraph->getString()));
-        if (matches.isEmpty())
-            continue;
-        const Reference<css::text::XTextRange> start = paragraph->getStart();
-        for (const FindMatch &match : matches)
-            result.append({start, match});
+        const QString content = toQString(paragraph->getString());
+        if (!matcher.matches(content).isEmpty())
+            appendOccurrences(result, content, 0, TextKind::Writer, matcher, paragraph->getStart());
     }
     return result;
 }
@@ -71,38 +103,61 @@ QList<Occurrence> writerOccurrences(const Reference<css::text::XText> &text, con
 QList<Occurrence> shapeOccurrences(const Reference<css::text::XText> &text, const TextMatcher &matcher)
 {
     const QString whole = toQString(text->getString());
-    static const QRegularExpression breaks(QStringLiteral("[\\n\\r\\x{2029}]"));
     QList<Occurrence> result;
     qsizetype paragraphStart = 0;
     while (paragraphStart <= whole.size()) {
-        qsizetype end = whole.indexOf(breaks, paragraphStart);
-        if (end < 0)
-            end = whole.size();
-        for (FindMatch match : matcher.matches(whole.mid(paragraphStart, end - paragraphStart))) {
-            match.start += paragraphStart;
-            result.append({Reference<css::text::XTextRange>(), match});
-        }
+        const auto end = std::find_if(whole.cbegin() + paragraphStart, whole.cend(), isBreak) - whole.cbegin();
+        appendOccurrences(result, whole.mid(paragraphStart, end - paragraphStart), paragraphStart, TextKind::Shape,
+                          matcher);
         paragraphStart = end + 1;
     }
     return result;
 }
 
-void replaceOccurrence(const Reference<css::text::XText> &text, const Occurrence &occurrence)
+// text without what a .doc cannot hold as text: control characters other than tab, line feed
+// and carriage return, and halves of surrogate pairs without their other half.
+QString storableText(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            result += c;
+            result += text[++i];
+        } else if (!c.isSurrogate() && (c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+                                        || c == QLatin1Char('\r'))) {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void goRight(const Reference<css::text::XTextCursor> &cursor, qsizetype count, bool select)
+{
+    constexpr qsizetype step = std::numeric_limits<sal_Int16>::max();
+    for (; count > 0; count -= step)
+        cursor->goRight(sal_Int16(qMin(count, step)), select);
+}
+
+void replaceOccurrence(const Reference<css::text::XText> &text, TextKind kind, const Occurrence &occurrence)
 {
     Reference<css::text::XTextCursor> cursor;
-    if (occurrence.start.is()) {
-        cursor = occurrence.start->getText()->createTextCursorByRange(occurrence.start);
+    if (occurrence.paragraphStart.is()) {
+        cursor = occurrence.paragraphStart->getText()->createTextCursorByRange(occurrence.paragraphStart);
     } else {
         cursor = text->createTextCursor();
-        cursor->gotoStart(false);
+        // A word processor's new cursor stands at the text's start; a shape's spans its text.
+        if (kind == TextKind::Shape)
+            cursor->gotoStart(false);
     }
-    goRight(cursor, occurrence.match.start, false);
-    goRight(cursor, occurrence.match.length, true);
+    goRight(cursor, occurrence.start, false);
+    goRight(cursor, occurrence.length, true);
     // The cursor must cover exactly what was found: never replace other text.
-    if (toQString(cursor->getString()) != occurrence.match.found)
+    if (toQString(cursor->getString()) != occurrence.found)
         throw RuntimeError(QStringLiteral("The text \"%1\" could not be replaced where it was found.")
-                               .arg(occurrence.match.found));
-    cursor->setString(toOUString(occurrence.match.replacement));
+                               .arg(occurrence.found));
+    cursor->setString(toOUString(storableText(occurrence.replacement)));
 }
 
 } // namespace
@@ -119,6 +174,6 @@ int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const 
     // From the last occurrence to the first, so that each edit leaves the positions of the ones
     // still to do unchanged.
     for (auto it = occurrences.crbegin(); it != occurrences.crend(); ++it)
-        replaceOccurrence(text, *it);
+        replaceOccurrence(text, kind, *it);
     return int(occurrences.size());
 }

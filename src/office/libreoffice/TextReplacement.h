@@ -9,5 +9,10 @@
 // just counting). Each occurrence is replaced through a text cursor over exactly its characters,
 // so the replacement keeps the formatting of the text it replaces. Occurrences never span two
 // paragraphs. Returns how many were found.
+//
+// Replacements are inserted literally (emoji, combining marks, right-to-left text), except for the
+// characters a .doc cannot hold as text, which are dropped one by one: control characters other
+// than tab, line feed and carriage return (the word processor refuses a whole insertion holding
+// one), and halves of surrogate pairs without their other half.
 int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher,
                   ReplaceMode mode);
