@@ -1,4 +1,5 @@
 #include "details/Form1.h"
+#include "generation/PageSharpening.h"
 #include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
 #include "shell/Program.h"
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
+    PageSharpening::setRenderer(&renderFirstPage);
     Program::endOnTerminationSignals();
     Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
 

@@ -2,6 +2,7 @@
 
 #include "details/StoredDate.h"
 #include "generation/IsInstalled.h"
+#include "generation/PageSharpening.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -52,7 +53,11 @@ Form1::Form1(QWidget *parent)
     Form_Load();
 }
 
-Form1::~Form1() = default;
+// A sharpening of the preview's page hands its picture to this window: it must not outlive it.
+Form1::~Form1()
+{
+    PageSharpening::cancel();
+}
 
 QDateTime Form1::initialPickerValue()
 {
@@ -318,6 +323,12 @@ void Form1::showPreview()
 void Form1::hideMainWindow()
 {
     hide();
+}
+
+void Form1::setSharperPreviewPicture(const QImage &picture, const QString &documentPath)
+{
+    if (mForm2 && mForm2->wordFile() == documentPath)
+        mForm2->setSharperPicture(picture);
 }
 
 void Form1::tellTooLong(const QStringList &fields)

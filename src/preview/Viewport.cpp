@@ -1,6 +1,7 @@
 #include "preview/Viewport.h"
 
 #include "preview/PictureBox.h"
+#include "preview/StretchedPicture.h"
 #include "shell/Arithmetic.h"
 #include "shell/Guard.h"
 #include "shell/Window.h"
@@ -127,6 +128,15 @@ void Viewport::InitScrollbars()
     Picture1.move(0, 0);
     initAxis(HScroll1, mHStep, float(Picture1.width()) - float(Picture2.width()));
     initAxis(VScroll1, mVStep, float(Picture1.height()) - float(Picture2.height()));
+}
+
+void Viewport::SharpenPicture(const QImage &sharper)
+{
+    const QImage &current = Zoom_Ori.picture();
+    if (current.isNull() || StretchedPicture::logicalSize(sharper) != StretchedPicture::logicalSize(current))
+        return;
+    Zoom_Ori.setPicture(sharper);
+    Picture1.repaintFrom(sharper);
 }
 
 void Viewport::initAxis(QScrollBar &bar, qint16 &step, float overflow)

@@ -6,10 +6,12 @@
 #include "TestFixture.h"
 #include "details/Form1.h"
 #include "generation/IsInstalled.h"
+#include "generation/PageSharpening.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "preview/Viewport.h"
 #include "shell/Program.h"
 
 #include <QLineEdit>
@@ -22,7 +24,11 @@ class GenerationOfficeTest : public TestFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { registerOfficeEngine(); }
+    void initTestCase()
+    {
+        registerOfficeEngine();
+        PageSharpening::setRenderer(&renderFirstPage);
+    }
     void cleanup()
     {
         // The office writes its profile as it ends: it ends before the private folders go.
@@ -69,6 +75,15 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
         for (int x = 0; x < page.width(); x += 8)
             coloured += qGray(page.pixel(x, y)) < 200;
     QVERIFY2(coloured > 500, "the page picture is blank");
+
+    // Sharpened to twice the density in the background; the view stays as it was.
+    const QRect box = control<PictureBox>(preview, "Picture1")->geometry();
+    const float zoom = preview.viewport().state().mZoom;
+    QTRY_VERIFY_WITH_TIMEOUT(control<PictureBox>(preview, "Zoom_Ori")->picture().width() >= 2 * page.width(), 20000);
+    const QImage sharp = control<PictureBox>(preview, "Zoom_Ori")->picture();
+    QCOMPARE(qRound(sharp.width() * 3780.0 / sharp.dotsPerMeterX()), 816);
+    QCOMPARE(control<PictureBox>(preview, "Picture1")->geometry(), box);
+    QCOMPARE(preview.viewport().state().mZoom, zoom);
 
     // Saved through the dialog: a byte-for-byte copy.
     const QString saved = environment->root() + "/Ketterly party.doc";

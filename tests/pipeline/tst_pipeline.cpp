@@ -5,13 +5,17 @@
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
+#include "generation/PageSharpening.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "preview/Viewport.h"
 
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -24,6 +28,19 @@ QImage testPage()
     page.fill(QColor(250, 245, 230));
     page.setDotsPerMeterX(3780);
     page.setDotsPerMeterY(3780);
+    return page;
+}
+
+// The same page rendered at twice the density, in one colour: a 1-pixel checkerboard of it and
+// white, detail that the first picture lacks.
+QImage sharperTestPage(QColor colour)
+{
+    QImage page(800, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            page.setPixelColor(x, y, (x + y) % 2 ? colour : QColor(Qt::white));
+    page.setDotsPerMeterX(2 * 3780);
+    page.setDotsPerMeterY(2 * 3780);
     return page;
 }
 
@@ -71,6 +88,8 @@ private Q_SLOTS:
     void engineThatCannotStartReportsEachStepAndStillPreviews();
     void failedSnapshotNeverShowsAnOldPicture();
     void nextRunNeverShowsThePreviousPage();
+    void sharperPageReplacesTheFirstWithoutMovingTheView();
+    void sharperPageOfAnEarlierRunNeverReachesThePreview();
     void valuesTooLongToFitAreNamedOnceThePreviewShows_data();
     void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
@@ -96,6 +115,7 @@ void PipelineTest::init()
 
 void PipelineTest::cleanup()
 {
+    PageSharpening::setRenderer(nullptr);
     mWord.reset();
     AutomationServers::unregisterServer(WordProgId);
     TestFixture::cleanup();
@@ -270,6 +290,82 @@ void PipelineTest::nextRunNeverShowsThePreviousPage()
     QVERIFY(preview.isVisible());
     QVERIFY(page(preview).isNull());
     QVERIFY(unscaledPage(preview).isNull());
+}
+
+void PipelineTest::sharperPageReplacesTheFirstWithoutMovingTheView()
+{
+    QSemaphore ready;
+    QString renderedDocument;
+    double renderedDensity = 0;
+    PageSharpening::setRenderer([&](const QString &document, double dotsPerInch) {
+        renderedDocument = document;
+        renderedDensity = dotsPerInch;
+        ready.tryAcquire(1, 10000);
+        return sharperTestPage(Qt::black);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    Form2 &preview = *form.preview();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+
+    // Zoomed in and scrolled before the sharper page is ready; it shows the first one meanwhile.
+    click(preview, "PushButton1");
+    click(preview, "PushButton1");
+    control<QScrollBar>(preview, "HScroll1")->setValue(3);
+    control<QScrollBar>(preview, "VScroll1")->setValue(5);
+    auto *box = control<PictureBox>(preview, "Picture1");
+    const QPoint centre = box->rect().center();
+    QCOMPARE(box->grab().toImage().pixelColor(centre), QColor(250, 245, 230));
+    const ViewportState before = preview.viewport().state();
+    const QRect geometry = box->geometry();
+
+    ready.release();
+    QTRY_COMPARE(unscaledPage(preview).size(), QSize(800, 1000));
+    QCOMPARE(renderedDocument, preview.wordFile());
+    QCOMPARE(renderedDensity, 192.0); // twice the first picture's 96 dots per inch
+
+    // Nothing moved: the zoom, the sizes, the page box and the bars are as the user left them.
+    const ViewportState &after = preview.viewport().state();
+    QCOMPARE(after.mZoom, 1.5f);
+    QCOMPARE(after.mZoom, before.mZoom);
+    QCOMPARE(QList<qint32>({after.mOriWidth, after.mOriHeight, after.mZoomWidth, after.mZoomHeight}),
+             QList<qint32>({before.mOriWidth, before.mOriHeight, before.mZoomWidth, before.mZoomHeight}));
+    QCOMPARE(box->geometry(), geometry);
+    QCOMPARE(control<QScrollBar>(preview, "HScroll1")->value(), 3);
+    QCOMPARE(control<QScrollBar>(preview, "VScroll1")->value(), 5);
+    // The current zoom is painted from the sharper page: its checkerboard shows.
+    QVERIFY(qGray(box->grab().toImage().pixel(centre)) < 200);
+}
+
+void PipelineTest::sharperPageOfAnEarlierRunNeverReachesThePreview()
+{
+    QSemaphore firstReady;
+    QSemaphore secondReady;
+    std::atomic<int> calls = 0;
+    std::atomic<int> finished = 0;
+    PageSharpening::setRenderer([&](const QString &, double) {
+        const bool first = calls++ == 0;
+        (first ? firstReady : secondReady).tryAcquire(1, 10000);
+        ++finished;
+        return sharperTestPage(first ? Qt::red : Qt::blue);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    Form2 &preview = *form.preview();
+    QTRY_COMPARE(calls.load(), 1);
+    click(preview, "PushButton8"); // "< Back" while the first page is being sharpened
+    click(form, "PushButton6");
+    QTRY_COMPARE(calls.load(), 2);
+
+    secondReady.release();
+    QTRY_COMPARE(unscaledPage(preview).size(), QSize(800, 1000));
+    QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
+    firstReady.release();
+    QTRY_COMPARE(finished.load(), 2);
+    QTest::qWait(50); // what it would hand over arrives through the event loop
+    QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
 }
 
 void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows_data()
