@@ -259,7 +259,9 @@ void Form1::PushButton4_Click()
 void Form1::PushButton6_Click()
 {
     Guard guard(Window1, QStringLiteral("PushButton6_Click"));
-    if (mBusy)
+    // A click queued while a run worked may arrive after it, when this window is hidden: it was
+    // meant for the run that has been made.
+    if (mBusy || !isVisible())
         return;
     mBusy = true;
     GenerateInvitation(guard, *this, *this); // statements 104 to 212
