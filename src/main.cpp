@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
     Program::endOnTerminationSignals();
-    Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
+    TempFolder::sweepLeftovers(); // work files that killed copies of the program left behind
 
     int status = 0;
     {
