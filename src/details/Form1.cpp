@@ -27,6 +27,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
 const QString Window1 = QStringLiteral("Form1");
@@ -83,6 +85,7 @@ void Form1::createControls()
         edit->setGeometry(field.rect);
         edit->setAttribute(Qt::WA_NoMousePropagation);
         edit->installEventFilter(this);
+        edit->setMaxLength(std::numeric_limits<int>::max()); // text of any length, never cut
         Text1[field.index] = edit;
     }
 

@@ -80,6 +80,7 @@ private Q_SLOTS:
     void restoreShowsWhatWasStored();
     void restoreOfABadDateIsReportedAndTheRestStillRestores();
     void everyEditIsStoredAtOnce();
+    void longValueSurvivesARestartWhole();
     void clearEmptiesTheTextsOnly();
     void sampleDataSurvivesARestart();
     void focusSelectsAllText();
@@ -305,6 +306,30 @@ void Form1Test::everyEditIsStoredAtOnce()
     QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
     control<QDateTimeEdit>(form, "DateTimePicker2")->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
+}
+
+// The fields cut text at 32,767 characters, and the restore wrote the cut value back unasked.
+void Form1Test::longValueSurvivesARestartWhole()
+{
+    QString value;
+    for (int number = 1; value.size() < 40000; ++number)
+        value += QStringLiteral("%1 Elm Street, ").arg(number);
+    value.truncate(40000);
+    store("Text1_2", value);
+    {
+        Form1 form;
+        form.show();
+        QCOMPARE(form.text(2), value);
+        QCOMPARE(stored("Text1_2"), value);
+        text1(form, 2)->setFocus();
+        QCoreApplication::processEvents(); // the focus selects the whole text
+        text1(form, 2)->end(false);
+        QTest::keyClick(text1(form, 2), Qt::Key_Z);
+        QCOMPARE(stored("Text1_2"), value + "z");
+    }
+    Form1 restarted;
+    QCOMPARE(restarted.text(2), value + "z");
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::clearEmptiesTheTextsOnly()
