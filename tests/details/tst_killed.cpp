@@ -1,6 +1,6 @@
 // The program as a process: typing one character and then killing the program loses nothing (the
 // next start shows it); a request to terminate ends it through its clean-up; settings that cannot
-// be written still restore, with one report.
+// be written still restore, with one report; without a display it says so and ends with status 1.
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +16,8 @@ private Q_SLOTS:
     void terminationSignalRunsTheCleanUp();
     void settingsThatCannotBeWrittenStillRestoreWithOneReport_data();
     void settingsThatCannotBeWrittenStillRestoreWithOneReport();
+    void withoutADisplayItSaysSoAndEndsWithStatusOne_data();
+    void withoutADisplayItSaysSoAndEndsWithStatusOne();
 
 private:
     static QByteArray waitForLine(QProcess &process, const QByteArray &line);
@@ -125,6 +127,41 @@ void KilledTest::settingsThatCannotBeWrittenStillRestoreWithOneReport()
     QVERIFY(left.open(QIODevice::ReadOnly));
     QCOMPARE(left.readAll(), stored);
     QFile::setPermissions(config, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void KilledTest::withoutADisplayItSaysSoAndEndsWithStatusOne_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no display named") << QString() << "DISPLAY is not set";
+    QTest::newRow("display not running") << ":97" << "the display \":97\" cannot be reached";
+}
+
+// Qt aborted: exit status 134 and a core file.
+void KilledTest::withoutADisplayItSaysSoAndEndsWithStatusOne()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, cause);
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    if (!display.isEmpty())
+        environment.insert("DISPLAY", display);
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(home.path());
+    program.start(MISTLEFOLD_PROGRAM, QStringList());
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains(cause) && said.contains("display"), qPrintable(said));
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QDir(home.path()).entryList({"core*"}), QStringList());
 }
 
 QTEST_GUILESS_MAIN(KilledTest)
