@@ -169,13 +169,13 @@ void Form1::Form_Load()
     });
     guard.run(128, [&] {
         const QDate today = Clock::instance().now().date();
-        DateTimePicker1->setDateTime(
-            StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
+        restorePicker(DateTimePicker1, DateKey,
+                      StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
     });
     guard.run(130, [&] {
         const QTime now = Clock::instance().now().time();
-        DateTimePicker2->setDateTime(
-            StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
+        restorePicker(DateTimePicker2, TimeKey,
+                      StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
     });
     for (int index = 0; index < TextFieldCount; ++index)
         guard.run(134, [&] { Text1[index]->setText(stored(textKey(index), QString())); });
@@ -240,6 +240,18 @@ void Form1::store(const QString &key, const QString &text)
 // A store that cannot be read or written must not end the program, nor interrupt every keystroke:
 // it is said once. Before the window is shown that is a message to dismiss; later it must not take
 // the focus, or the next key typed would go to it instead of the field.
+// On its way to a value on another day a time picker passes through others (23:59:59 of the old
+// day): the change operation sees none of them, only the value restored, which it stores unless
+// that is what the store holds already (a default for a key that was absent).
+void Form1::restorePicker(QDateTimeEdit *picker, const QString &key, const QDateTime &value)
+{
+    {
+        const QSignalBlocker quiet(picker);
+        picker->setDateTime(value);
+    }
+    store(key, StoredDate::toText(picker->dateTime()));
+}
+
 void Form1::reportSettingsProblem(const QString &text)
 {
     if (mSettingsProblemReported)

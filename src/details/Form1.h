@@ -60,6 +60,8 @@ private:
     // Stores the value; a store that cannot be written is reported once.
     void store(const QString &key, const QString &text);
     void reportSettingsProblem(const QString &text);
+    // Sets a picker to its restored value and stores that value alone.
+    void restorePicker(QDateTimeEdit *picker, const QString &key, const QDateTime &value);
 
     // The date-changed and time-changed operations: store the picker's value.
     void DateTimePicker1_Change();

@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // An engine that starts and quits, counting both.
@@ -264,8 +267,16 @@ void Form1Test::restoreShowsWhatWasStored()
     store("Text1_3", "WA");
     store("DateTimePicker1", "2026-12-24T18:15:30");
     store("DateTimePicker2", "19:45:05");
+    // A write puts a new file in the old one's place, which lives on under a second name: the
+    // restore used to write back what it had read, and a time passing through 23:59:59.
+    const QByteArray settings = QFile::encodeName(environment->settingsFile());
+    const QByteArray witness = QFile::encodeName(environment->root() + "/witness.ini");
+    QCOMPARE(::link(settings.constData(), witness.constData()), 0);
 
     Form1 form;
+    struct stat now {}, before {};
+    QVERIFY(::stat(settings.constData(), &now) == 0 && ::stat(witness.constData(), &before) == 0);
+    QCOMPARE(now.st_ino, before.st_ino);
     QCOMPARE(form.text(0), QStringLiteral("  Ilse and Bram  "));
     QCOMPARE(form.text(1), QString());
     QCOMPARE(form.text(2), QStringLiteral("417 Larkspur Avenue, rear"));
