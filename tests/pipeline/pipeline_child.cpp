@@ -1,8 +1,10 @@
 // A program run by tst_workfolders: the program with the scripted engine in place of the office,
 // sweeping the leftovers of killed programs at start as the program does.
-//   pipeline_child runs N   "Start Creating Template" and "< Back", N times; then each report,
+//   pipeline_child runs N [SAVE]   "Start Creating Template" and "< Back", N times, the last run
+//                           saved as SAVE when given; then each report,
 //                           the size of the last page picture kept for zooming, the document
-//                           handed to the preview, the work files left, and "done";
+//                           handed to the preview, the size of the saved copy, the work files
+//                           left, and "done";
 //   pipeline_child hold     one run, then "ready" and the filled document's path; then it waits
 //                           to be killed.
 #include "Controls.h"
@@ -38,6 +40,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     TempFolder::sweepLeftovers();
     RecordingMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
     ScriptedWordServer word;
     word.registerAs(WordProgId);
     word.content.stories = {QStringLiteral("[GivenBy] invites you")};
@@ -59,6 +62,11 @@ int main(int argc, char *argv[])
         if (form.preview() && run + 1 < runs)
             control<QPushButton>(*form.preview(), "PushButton8")->click();
     }
+    const QString destination = application.arguments().value(3);
+    if (!destination.isEmpty() && form.preview()) {
+        dialogs.names.enqueue(destination);
+        control<QPushButton>(*form.preview(), "PushButton6")->click();
+    }
     for (const QString &report : boxes.reports())
         print(QStringLiteral("report ") + report.section(QStringLiteral("\r\r"), 0, 0).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
     const auto named = [](QString file) {
@@ -70,6 +78,10 @@ int main(int argc, char *argv[])
         print(QStringLiteral("picture %1x%2").arg(page.width()).arg(page.height()));
         const QString document = form.preview()->wordFile();
         print(QStringLiteral("document ") + (document.isEmpty() ? QStringLiteral("none") : named(QFileInfo(document).fileName())));
+    }
+    if (!destination.isEmpty()) {
+        const QFileInfo saved(destination);
+        print(QStringLiteral("saved ") + (saved.exists() ? QString::number(saved.size()) : QStringLiteral("nothing")));
     }
     QStringList left = QDir(TempFolder::path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     left.removeOne(QStringLiteral(".lock"));

@@ -94,23 +94,31 @@ void WorkFoldersTest::aKilledProgramsDocumentGoesAtTheNextStart()
 void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn_data()
 {
     QTest::addColumn<qint64>("size"); // of the temporary folder's file system; 0: the template's exactly
+    QTest::addColumn<bool>("save");   // the invitation is saved to a file system that is full
     QTest::addColumn<QString>("report"); // the first report
     QTest::addColumn<QStringList>("end");
     const QString at = QStringLiteral("Disk full in Tinselmark2021/08/31.Form1.%1");
     // The template does not fit.
-    QTest::newRow("template") << qint64(128 * 1024) << at.arg("PushButton6_Click at line 108")
+    QTest::newRow("template") << qint64(128 * 1024) << false << at.arg("PushButton6_Click at line 108")
                               << QStringList{"picture 0x0", "document none", "left ", "done"};
     // The template fits, the document does not: the engine leaves it empty and says nothing.
-    QTest::newRow("document") << qint64(0) << at.arg("SaveDocAsJPG at line 122")
+    QTest::newRow("document") << qint64(0) << false << at.arg("SaveDocAsJPG at line 122")
                               << QStringList{"picture 0x0", "document none", "left ", "done"};
     // The 600 KB page picture does not fit: it was cut off and shown as a black page, with no report.
-    QTest::newRow("page picture") << qint64(512 * 1024) << at.arg("SaveDocAsJPG at line 122")
+    QTest::newRow("page picture") << qint64(512 * 1024) << false << at.arg("SaveDocAsJPG at line 122")
                                   << QStringList{"picture 0x0", "document plumix*.doc", "left plumix*.doc", "done"};
+    // Saving the invitation where there is no room: the copy was cut off and the failure reported as
+    // an access error.
+    QTest::newRow("saved invitation") << qint64(4 * 1024 * 1024) << true
+                                      << "Disk full in Tinselmark2021/08/31.Form2.PushButton6_Click at line 126"
+                                      << QStringList{"picture 400x500", "document plumix*.doc", "saved nothing",
+                                                     "left plumix*.doc", "done"};
 }
 
 void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn()
 {
     QFETCH(qint64, size);
+    QFETCH(bool, save);
     QFETCH(QString, report);
     QFETCH(QStringList, end);
     if (::geteuid() != 0)
@@ -118,9 +126,14 @@ void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn()
     if (size == 0)
         size = (QFileInfo(QStringLiteral(TEMPLATE_DOCUMENT)).size() + 4095) / 4096 * 4096;
     // A mount namespace of the child's own: the small file system vanishes with it.
+    // The destination's is filled up with one page.
+    const QString full = mRoot.filePath(QStringLiteral("full-%1").arg(size));
+    QDir().mkpath(full);
     QProcess child;
-    start(child, mRoot.filePath(QStringLiteral("small-%1").arg(size)), {"runs", "1"},
-          QStringLiteral(R"(mount -t tmpfs -o size=%1,mode=0700 tmpfs "$1" || exit 99; shift; exec "$@")").arg(size));
+    start(child, mRoot.filePath(QStringLiteral("small-%1").arg(size)),
+          {"runs", "1", save ? full + "/invitation.doc" : QString()},
+          QStringLiteral(R"(mount -t tmpfs -o size=%1,mode=0700 tmpfs "$1" && mount -t tmpfs -o size=4k tmpfs "%2" )"
+                         R"(&& head -c 4096 /dev/zero > "%2/filler" || exit 99; shift; exec "$@")").arg(size).arg(full));
     QVERIFY(child.waitForFinished(60000));
     if (child.exitCode() == 99)
         QSKIP(qPrintable("No small file system could be mounted here: " + QString::fromLocal8Bit(child.readAllStandardError())));
