@@ -237,9 +237,6 @@ void Form1::store(const QString &key, const QString &text)
     }
 }
 
-// A store that cannot be read or written must not end the program, nor interrupt every keystroke:
-// it is said once. Before the window is shown that is a message to dismiss; later it must not take
-// the focus, or the next key typed would go to it instead of the field.
 // On its way to a value on another day a time picker passes through others (23:59:59 of the old
 // day): the change operation sees none of them, only the value restored, which it stores unless
 // that is what the store holds already (a default for a key that was absent).
@@ -252,6 +249,9 @@ void Form1::restorePicker(QDateTimeEdit *picker, const QString &key, const QDate
     store(key, StoredDate::toText(picker->dateTime()));
 }
 
+// A store that cannot be read or written must not end the program, nor interrupt every keystroke:
+// it is said once. Before the window is shown that is a message to dismiss; later it must not take
+// the focus, or the next key typed would go to it instead of the field.
 void Form1::reportSettingsProblem(const QString &text)
 {
     if (mSettingsProblemReported)
