@@ -1,17 +1,18 @@
 #include "details/Form1.h"
 #include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
+#include "shell/Display.h"
 #include "shell/Program.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> application = openDisplay(argc, argv); // or one line and status 1
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
     Program::endOnTerminationSignals();
-    Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
+    TempFolder::sweepLeftovers(); // work files that killed copies of the program left behind
 
     int status = 0;
     {

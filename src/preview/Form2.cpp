@@ -152,6 +152,13 @@ void Form2::Form_Activate()
     guard.run(134, [&] { mFirstActivate = false; });
 }
 
+void Form2::setWordFile(const QString &path)
+{
+    if (path != mWordFile)
+        DeleteFileQuietly(mWordFile);
+    mWordFile = path;
+}
+
 void Form2::SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent)
 {
     mViewport->SetHScrollbarByPercent(HScrollbar, percent);

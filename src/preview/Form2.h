@@ -30,8 +30,9 @@ public:
     // it is showing.
     void setPicture(const QImage &picture);
 
-    // The filled document in the temporary folder (its full path), which the window owns.
-    void setWordFile(const QString &path) { mWordFile = path; }
+    // The filled document in the temporary folder (its full path), which the window owns. A
+    // document it held before is deleted.
+    void setWordFile(const QString &path);
     const QString &wordFile() const { return mWordFile; }
 
     void SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent);

@@ -2,6 +2,7 @@
 
 #include "shell/AppInfo.h"
 #include "shell/MessageBoxes.h"
+#include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
 #include <new>
@@ -34,6 +35,10 @@ Guard::Guard(const QString &window, const QString &procedure)
 
 bool Guard::run(int line, const std::function<void()> &statement)
 {
+    // Once the program has ended no handler goes on: the rest of a procedure that the end cut
+    // short (closing the window or SIGTERM during a run) neither runs nor reports.
+    if (Program::hasEnded())
+        return false;
     try {
         statement();
         return true;
@@ -46,12 +51,15 @@ bool Guard::run(int line, const std::function<void()> &statement)
 bool Guard::test(int line, const std::function<bool()> &condition)
 {
     bool result = true;
-    run(line, [&] { result = condition(); });
+    if (!run(line, [&] { result = condition(); }) && Program::hasEnded())
+        return false; // a block or loop of an ended program is not entered
     return result;
 }
 
 void Guard::report(int line, const QString &description) const
 {
+    if (Program::hasEnded())
+        return;
     MessageBoxes::instance().show({QStringLiteral("Application Error"),
                                    reportText(description, mLocation, line),
                                    MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok});

@@ -8,6 +8,7 @@
 // The catch-all guard of a guarded procedure. The procedure is written as numbered statements run
 // through one Guard: a statement that fails shows one "Application Error" report naming the
 // procedure and the statement's line number, and the procedure carries on with the next statement.
+// Once the program has ended (Program::EndProgram), no statement runs and nothing is reported.
 class Guard
 {
 public:
@@ -18,7 +19,7 @@ public:
     bool run(int line, const std::function<void()> &statement);
 
     // The test of a conditional block: a test that fails is reported and counts as true, so the
-    // block runs as if the test had succeeded.
+    // block runs as if the test had succeeded. Once the program has ended it is false.
     bool test(int line, const std::function<bool()> &condition);
 
     // The stepping statement of a counted loop: returns false when it failed, and the caller then

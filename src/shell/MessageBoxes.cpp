@@ -27,6 +27,20 @@ public:
         return pressed == QMessageBox::Yes ? Yes : No;
     }
 
+    void notify(const Message &message) override
+    {
+        auto *box = new QMessageBox(QApplication::activeWindow());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        box->setWindowModality(Qt::NonModal);
+        box->setWindowTitle(message.title);
+        box->setIcon(message.icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+        box->setTextFormat(Qt::PlainText);
+        box->setText(screenText(message.text));
+        box->setStandardButtons(QMessageBox::Ok);
+        box->show();
+    }
+
 private:
     // Messages keep CR LF and lone CR line breaks; the label wants plain line feeds.
     static QString screenText(QString text)

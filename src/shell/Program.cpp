@@ -5,13 +5,15 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <atomic>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-bool ended = false;
+// Read by the office module's threads as well as the user-interface thread.
+std::atomic<bool> ended = false;
 std::vector<std::function<void()>> &cleanups()
 {
     static std::vector<std::function<void()>> hooks;

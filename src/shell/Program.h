@@ -19,7 +19,7 @@ void EndProgram();
 // a logout or a Ctrl+C in a terminal leaves no office process or work file behind.
 void endOnTerminationSignals();
 
-// True once EndProgram has run (tests read it; a real run has left its event loop by then).
+// True once EndProgram has run. Safe to ask from any thread: the office module's threads do.
 bool hasEnded();
 // Clears the ended state (tests that end the program more than once in one process).
 void resetEnded();

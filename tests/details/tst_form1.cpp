@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // An engine that starts and quits, counting both.
@@ -80,6 +83,7 @@ private Q_SLOTS:
     void restoreShowsWhatWasStored();
     void restoreOfABadDateIsReportedAndTheRestStillRestores();
     void everyEditIsStoredAtOnce();
+    void longValueSurvivesARestartWhole();
     void clearEmptiesTheTextsOnly();
     void sampleDataSurvivesARestart();
     void focusSelectsAllText();
@@ -263,8 +267,16 @@ void Form1Test::restoreShowsWhatWasStored()
     store("Text1_3", "WA");
     store("DateTimePicker1", "2026-12-24T18:15:30");
     store("DateTimePicker2", "19:45:05");
+    // A write puts a new file in the old one's place, which lives on under a second name: the
+    // restore used to write back what it had read, and a time passing through 23:59:59.
+    const QByteArray settings = QFile::encodeName(environment->settingsFile());
+    const QByteArray witness = QFile::encodeName(environment->root() + "/witness.ini");
+    QCOMPARE(::link(settings.constData(), witness.constData()), 0);
 
     Form1 form;
+    struct stat now {}, before {};
+    QVERIFY(::stat(settings.constData(), &now) == 0 && ::stat(witness.constData(), &before) == 0);
+    QCOMPARE(now.st_ino, before.st_ino);
     QCOMPARE(form.text(0), QStringLiteral("  Ilse and Bram  "));
     QCOMPARE(form.text(1), QString());
     QCOMPARE(form.text(2), QStringLiteral("417 Larkspur Avenue, rear"));
@@ -305,6 +317,30 @@ void Form1Test::everyEditIsStoredAtOnce()
     QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
     control<QDateTimeEdit>(form, "DateTimePicker2")->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
+}
+
+// The fields cut text at 32,767 characters, and the restore wrote the cut value back unasked.
+void Form1Test::longValueSurvivesARestartWhole()
+{
+    QString value;
+    for (int number = 1; value.size() < 40000; ++number)
+        value += QStringLiteral("%1 Elm Street, ").arg(number);
+    value.truncate(40000);
+    store("Text1_2", value);
+    {
+        Form1 form;
+        form.show();
+        QCOMPARE(form.text(2), value);
+        QCOMPARE(stored("Text1_2"), value);
+        text1(form, 2)->setFocus();
+        QCoreApplication::processEvents(); // the focus selects the whole text
+        text1(form, 2)->end(false);
+        QTest::keyClick(text1(form, 2), Qt::Key_Z);
+        QCOMPARE(stored("Text1_2"), value + "z");
+    }
+    Form1 restarted;
+    QCOMPARE(restarted.text(2), value + "z");
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::clearEmptiesTheTextsOnly()

@@ -4,6 +4,7 @@
 #include "OfficeReadBack.h"
 #include "TestFixture.h"
 #include "details/Form1.h"
+#include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
@@ -43,11 +44,12 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     Form2 &preview = *form.preview();
     QVERIFY(preview.isVisible());
 
-    // Of the work files only the filled document is left.
-    const QStringList files = QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden);
+    // Of the work files only the filled document is left, in the program's work folder.
+    QStringList files = QDir(TempFolder::path()).entryList(QDir::Files | QDir::Hidden);
+    files.removeOne(".lock");
     QCOMPARE(files.size(), 1);
     QVERIFY2(QRegularExpression("^plumix[1-9]{8}\\.doc$").match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString document = environment->tempFolder() + "/" + files[0];
+    const QString document = TempFolder::file(files[0]);
     QCOMPARE(preview.wordFile(), document);
 
     // The preview holds a picture of the filled Letter page, at least as fine as the screen.

@@ -247,6 +247,21 @@ private slots:
         QCOMPARE(boxes->shown.size(), 0);
     }
 
+    // A second run handed over its document while the window held the first one, which then
+    // stayed behind with the user's details in it.
+    void aNewDocumentReplacesTheOneHeldBefore()
+    {
+        const QString first = writeDocument(environment->tempFolder(), QStringLiteral("plumix11111111.doc"));
+        const QString second = writeDocument(environment->tempFolder(), QStringLiteral("plumix22222222.doc"));
+        handOver({700, 900}, first);
+        handOver({700, 900}, second);
+        QVERIFY(!FileExists(first));
+        QVERIFY(FileExists(second));
+        QCOMPARE(form->wordFile(), second);
+        form->setWordFile(second); // the same document again is kept
+        QVERIFY(FileExists(second));
+    }
+
     // Without a new set-up the second page would be zoomed from the first page's picture, with
     // the first page's sizes and scroll ranges.
     void theNextHandOverPreviewsTheNewPage()

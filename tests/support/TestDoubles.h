@@ -30,8 +30,10 @@ class RecordingMessageBoxes : public StandIn<MessageBoxes>
 {
 public:
     int show(const Message &message) override;
+    void notify(const Message &message) override { notices.append(message); }
 
     QList<Message> shown;
+    QList<Message> notices; // the messages shown without taking the focus
     QQueue<int> answers;
     // Runs while a box is "open", for tests that act during a modal box.
     std::function<void(const Message &)> onShow;
