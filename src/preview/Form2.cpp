@@ -1,5 +1,6 @@
 #include "preview/Form2.h"
 
+#include "generation/ExportPdf.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -24,6 +25,18 @@
 namespace {
 
 const QString Window2 = QStringLiteral("Form2");
+
+// The Save dialog's two entries: display text and pattern.
+const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
+const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
+
+// A PDF is wanted when its entry was chosen in the Save dialog, or when the name typed ends in
+// ".pdf" whatever the entry.
+bool isPdfChoice(const QString &path, const QString &filter)
+{
+    return filter == FileDialogs::filterNames(PdfFilter).constFirst()
+           || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
 
 // A scroll bar as designed: minimum 0, small and large change 1. It reports a new value once
 // its thumb is released, not while the thumb is dragged.
@@ -176,12 +189,17 @@ void Form2::PushButton6_Click()
 {
     Guard guard(Window2, QStringLiteral("PushButton6_Click"));
     QString chosen;
+    QString chosenFilter;
     int answer = 0;
-    bool copied = true;
+    bool saved = true;
     guard.run(100, [&] { CommonDialog1.fileName = QString(); });
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
-    guard.run(104, [&] { CommonDialog1.filter = QStringLiteral("Word Files (*.doc)|*.doc"); });
-    guard.run(106, [&] { CommonDialog1.fileName = FileDialogs::instance().getSaveFileName(CommonDialog1); });
+    guard.run(104, [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter; });
+    guard.run(106, [&] {
+        const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);
+        CommonDialog1.fileName = choice.fileName;
+        chosenFilter = choice.filter;
+    });
     guard.run(108, [&] { chosen = CommonDialog1.fileName; });
     if (guard.test(110, [&] { return !chosen.isEmpty(); })) {
         if (guard.test(112, [&] { return FileExists(chosen); })) {
@@ -196,10 +214,18 @@ void Form2::PushButton6_Click()
             guard.run(120, [&] { answer = MessageBoxes::Yes; });
         }
     }
+    // The save itself is one statement: a PDF made by the document engine when the PDF entry was
+    // chosen or the name ends in ".pdf", otherwise a byte-for-byte copy of the filled document.
+    // Either writes beside the destination and replaces it only once complete.
     if (answer == MessageBoxes::Yes)
-        copied = guard.run(126, [&] { CopyFileReplacing(mWordFile, chosen); });
-    // A failed copy has shown its report; "Done." would tell the user the opposite.
-    if (copied)
+        saved = guard.run(126, [&] {
+            if (isPdfChoice(chosen, chosenFilter))
+                ExportPdf(mWordFile, chosen);
+            else
+                CopyFileReplacing(mWordFile, chosen);
+        });
+    // A failed save has shown its report; "Done." would tell the user the opposite.
+    if (saved)
         guard.run(128, [&] { MessageBoxes::instance().show({AppInfo::appTitle(), QStringLiteral("Done.")}); });
 }
 
