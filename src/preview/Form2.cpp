@@ -38,6 +38,24 @@ bool isPdfChoice(const QString &path, const QString &filter)
            || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
 }
 
+// The hourglass over the window while the engine makes a PDF (about half a second); the pointer
+// it had comes back however the export ends.
+class HourglassWhileBusy
+{
+public:
+    explicit HourglassWhileBusy(Window &window) : mWindow(window), mBefore(window.MousePointer())
+    {
+        mWindow.setMousePointer(Window::Hourglass);
+    }
+    ~HourglassWhileBusy() { mWindow.setMousePointer(mBefore); }
+    HourglassWhileBusy(const HourglassWhileBusy &) = delete;
+    HourglassWhileBusy &operator=(const HourglassWhileBusy &) = delete;
+
+private:
+    Window &mWindow;
+    int mBefore;
+};
+
 // A scroll bar as designed: minimum 0, small and large change 1. It reports a new value once
 // its thumb is released, not while the thumb is dragged.
 QScrollBar *designScrollBar(Qt::Orientation orientation, const QString &name, QRect rect, QWidget *parent)
@@ -219,9 +237,10 @@ void Form2::PushButton6_Click()
     // Either writes beside the destination and replaces it only once complete.
     if (answer == MessageBoxes::Yes)
         saved = guard.run(126, [&] {
-            if (isPdfChoice(chosen, chosenFilter))
+            if (isPdfChoice(chosen, chosenFilter)) {
+                const HourglassWhileBusy busy(*this);
                 ExportPdf(mWordFile, chosen);
-            else
+            } else
                 CopyFileReplacing(mWordFile, chosen);
         });
     // A failed save has shown its report; "Done." would tell the user the opposite.
