@@ -3,6 +3,7 @@
 #include "shell/BackColors.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -47,9 +48,7 @@ QPushButton *Window::createPushButton(QWidget *parent, const QString &name, cons
     button->setObjectName(name);
     button->setFont(designFont(11.25));
     button->setGeometry(rect);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, Qt::white);
-    button->setPalette(palette);
+    setButtonFaceColor(button, Qt::white);
     watchButtonHover(button);
     return button;
 }
@@ -104,6 +103,17 @@ void Window::watchBackgroundHover(QWidget *background)
 
 bool Window::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter and keypad Enter press a focused command button, as Space does.
+    if (event->type() == QEvent::KeyPress && watched->property(HoverRole).toInt() == ButtonHover) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            auto *button = qobject_cast<QAbstractButton *>(watched);
+            if (button && !key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         switch (watched->property(HoverRole).toInt()) {
         case ButtonHover: hoverButton(); break;

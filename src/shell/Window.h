@@ -41,7 +41,8 @@ protected:
     // A fixed-size window with a client area of the given size in twips, centred on the screen,
     // white, in the design's 9-point lettering, without a maximise button.
     void setDesign(int clientWidthTwips, int clientHeightTwips);
-    // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback.
+    // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback; Enter
+    // presses it when it has the focus.
     QPushButton *createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect);
     // The Tab key visits the controls in this order.
     void setFocusOrder(const QList<QWidget *> &order);
