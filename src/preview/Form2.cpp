@@ -3,6 +3,7 @@
 #include "generation/ExportPdf.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
+#include "preview/ScrollBar.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 // The numbers given to the guard are the procedures' line numbers: every line of a procedure
 // counts, from 100 in steps of 2, also the Else and End If lines that perform nothing.
@@ -60,7 +62,7 @@ private:
 // its thumb is released, not while the thumb is dragged.
 QScrollBar *designScrollBar(Qt::Orientation orientation, const QString &name, QRect rect, QWidget *parent)
 {
-    auto *bar = new QScrollBar(orientation, parent);
+    auto *bar = new ScrollBar(orientation, parent);
     bar->setObjectName(name);
     bar->setGeometry(rect);
     bar->setRange(0, 32767);
@@ -124,6 +126,18 @@ void Form2::createControls()
                              twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
+    // The wheel over the page or the frame around it.
+    Picture1->installEventFilter(this);
+    Picture2->installEventFilter(this);
+
+    // What a screen reader says for the controls whose captions do not say it.
+    Picture2->setAccessibleName(QStringLiteral("Invitation preview"));
+    Picture1->setAccessibleName(QStringLiteral("Invitation page"));
+    HScroll1->setAccessibleName(QStringLiteral("Scroll the page left or right"));
+    VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
+    Frame1->setAccessibleName(QStringLiteral("Zoom"));
+    PushButton8->setAccessibleName(QStringLiteral("Back"));
+    PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder({HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2,
@@ -246,6 +260,47 @@ void Form2::PushButton6_Click()
     // A failed save has shown its report; "Done." would tell the user the opposite.
     if (saved)
         guard.run(128, [&] { MessageBoxes::instance().show({AppInfo::appTitle(), QStringLiteral("Done.")}); });
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Wheel && (watched == Picture1 || watched == Picture2)) {
+        Picture2_MouseWheel(*static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return Window::eventFilter(watched, event);
+}
+
+// The wheel over the page: up and down, or sideways with Shift (or a sideways wheel), through the
+// scroll bars, so that their values and the page stay in step; with Ctrl one zoom step per notch
+// through the zoom buttons' handlers, within their limits. A notch is 120 units; touchpads send
+// parts of one, which add up.
+void Form2::Picture2_MouseWheel(const QWheelEvent &event)
+{
+    const QPoint delta = event.angleDelta();
+    if (event.modifiers() & Qt::ControlModifier) {
+        mWheelZoom += delta.y() != 0 ? delta.y() : delta.x();
+        for (; mWheelZoom >= WheelNotch; mWheelZoom -= WheelNotch)
+            PushButton1_Click();
+        for (; mWheelZoom <= -WheelNotch; mWheelZoom += WheelNotch)
+            PushButton2_Click();
+        return;
+    }
+    const bool sideways = (event.modifiers() & Qt::ShiftModifier) && delta.x() == 0;
+    wheelScroll(*HScroll1, mWheelH, sideways ? delta.y() : delta.x(), mViewport->state().mHStep);
+    wheelScroll(*VScroll1, mWheelV, sideways ? 0 : delta.y(), mViewport->state().mVStep);
+}
+
+void Form2::wheelScroll(QScrollBar &bar, int &remainder, int delta, int step)
+{
+    if (delta == 0 || !bar.isEnabled())
+        return;
+    // A notch moves the page by the desktop's wheel lines of 20 units, in whole bar values.
+    const int valuesPerNotch = qMax(1, qRound(QApplication::wheelScrollLines() * 20.0 / qMax(1, step)));
+    remainder -= delta * valuesPerNotch; // rolled away from the user, the view goes up the page
+    const int values = remainder / WheelNotch;
+    remainder -= values * WheelNotch;
+    bar.setValue(bar.value() + values);
 }
 
 void Form2::PushButton8_Click()

@@ -1,6 +1,7 @@
 // The preview window as a whole: its design, what loading it does, pointer feedback, the set-up
 // on first showing, "< Back", closing, and the next hand-over after going back.
 #include "Controls.h"
+#include "Legibility.h"
 #include "PreviewTestSupport.h"
 #include "TestFixture.h"
 #include "preview/Form2.h"
@@ -11,6 +12,7 @@
 #include "shell/FileUtils.h"
 #include "shell/Program.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
@@ -178,6 +180,72 @@ private slots:
         form->setMousePointer(Window::Custom);
         handOver({700, 900}, QString());
         QCOMPARE(form->MousePointer(), int(Window::Default));
+    }
+
+    // The window takes the button-face colour and keeps white buttons; with a dark scheme the
+    // captions kept the theme's light text colour, white on the white buttons.
+    void captionsStayReadableUnderADarkScheme_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"Frame1", "PushButton1", "PushButton2", "PushButton6", "PushButton8"})
+            QTest::newRow(name) << name;
+    }
+    void captionsStayReadableUnderADarkScheme()
+    {
+        QFETCH(QString, name);
+        const Legibility::ApplicationPalette dark(Legibility::darkPalette());
+        form = std::make_unique<Form2>(mainWindow.get());
+        handOver({700, 900}, QString());
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QWidget *widget = control(*form, name);
+        QRect lettering = widget->rect().adjusted(4, 4, -4, -4); // a button's caption, inside its edge
+        if (auto *frame = qobject_cast<QGroupBox *>(widget))
+            lettering = Legibility::titleArea(frame);
+        QVERIFY2(Legibility::brightnessSpread(widget, lettering) >= Legibility::ReadableSpread,
+                 qPrintable(QString::number(Legibility::brightnessSpread(widget, lettering))));
+    }
+
+    // What a screen reader says where the captions say too little ("less than Back") or nothing.
+    void controlsHaveClearAccessibleNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::newRow("horizontal bar") << "HScroll1" << "Scroll the page left or right";
+        QTest::newRow("vertical bar") << "VScroll1" << "Scroll the page up or down";
+        QTest::newRow("page") << "Picture1" << "Invitation page";
+        QTest::newRow("Zoom In") << "PushButton1" << "Zoom In";
+        QTest::newRow("Zoom Out") << "PushButton2" << "Zoom Out";
+        QTest::newRow("Back") << "PushButton8" << "Back";
+        QTest::newRow("Save") << "PushButton6" << "Save Results To Word File";
+    }
+    void controlsHaveClearAccessibleNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, accessibleName);
+        handOver({700, 900}, QString());
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(*form, name));
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+    }
+
+    // The bars take the focus first; the style draws no focus mark on them, so a keyboard user
+    // could not tell where the arrow keys would act.
+    void aFocusedBarIsMarkedAndMovesThePageByKey()
+    {
+        handOver({812, 1000}, QString());
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        PushButton1()->setFocus(Qt::TabFocusReason);
+        const QImage unfocused = VScroll1()->grab().toImage();
+        VScroll1()->setFocus(Qt::TabFocusReason);
+        QVERIFY(VScroll1()->grab().toImage() != unfocused);
+
+        QTest::keyClick(VScroll1(), Qt::Key_Down);
+        QTest::keyClick(VScroll1(), Qt::Key_PageDown);
+        QCOMPARE(VScroll1()->value(), 2);
+        QCOMPARE(Picture1()->pos(), QPoint(0, -20));
+        QTest::keyClick(VScroll1(), Qt::Key_Up);
+        QCOMPARE(Picture1()->pos(), QPoint(0, -10));
     }
 
     void firstShowSetsUpOnceAndLaterActivationsChangeNothing()

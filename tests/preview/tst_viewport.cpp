@@ -9,6 +9,7 @@
 
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -190,6 +191,52 @@ private slots:
         HScroll1()->setValue(HScroll1()->maximum());
         // The page's right edge at the frame's inner right edge.
         QCOMPARE(pagePosition().x() + Picture1()->width(), 618);
+    }
+
+    // The wheel over the page scrolls it through the bars (six values of 10 units a notch), or
+    // sideways with Shift; with Ctrl it zooms a step a notch within the buttons' limits. Touchpads
+    // send parts of a notch, which add up. Before, the wheel did nothing over the page.
+    void theWheelScrollsAndZooms_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<int>("hValue");
+        QTest::addColumn<int>("vValue");
+        QTest::addColumn<float>("zoom");
+        const int none = Qt::NoModifier;
+        QTest::newRow("down a notch") << none << QPoint(0, -120) << 1 << 0 << 6 << 1.0f;
+        QTest::newRow("up at the top") << none << QPoint(0, 120) << 1 << 0 << 0 << 1.0f;
+        QTest::newRow("down to the bottom") << none << QPoint(0, -120) << 12 << 0 << 51 << 1.0f;
+        QTest::newRow("touchpad, a notch in eighths") << none << QPoint(0, -15) << 8 << 0 << 6 << 1.0f;
+        QTest::newRow("touchpad, less than a value") << none << QPoint(0, -15) << 1 << 0 << 0 << 1.0f;
+        QTest::newRow("Shift: sideways") << int(Qt::ShiftModifier) << QPoint(0, -120) << 1 << 6 << 0 << 1.0f;
+        QTest::newRow("sideways wheel") << none << QPoint(-120, 0) << 2 << 12 << 0 << 1.0f;
+        QTest::newRow("Ctrl: in a step") << int(Qt::ControlModifier) << QPoint(0, 120) << 1 << 0 << 0 << 1.25f;
+        QTest::newRow("Ctrl: out a step") << int(Qt::ControlModifier) << QPoint(0, -120) << 1 << 0 << 0 << 0.75f;
+        QTest::newRow("Ctrl: touchpad thirds") << int(Qt::ControlModifier) << QPoint(0, 40) << 3 << 0 << 0 << 1.25f;
+        QTest::newRow("Ctrl: touchpad, not yet a step") << int(Qt::ControlModifier) << QPoint(0, 40) << 2 << 0 << 0 << 1.0f;
+        QTest::newRow("Ctrl: out past the smallest") << int(Qt::ControlModifier) << QPoint(0, -120) << 5 << 0 << 0 << 0.25f;
+    }
+    void theWheelScrollsAndZooms()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(QPoint, delta);
+        QFETCH(int, turns);
+        QFETCH(int, hValue);
+        QFETCH(int, vValue);
+        QFETCH(float, zoom);
+        preview({812, 1000}); // maxima 19 and 51, ten units a value
+        for (int turn = 0; turn < turns; ++turn) {
+            QWheelEvent wheel(QPointF(50, 50), Picture1()->mapToGlobal(QPointF(50, 50)), QPoint(), delta, Qt::NoButton,
+                              Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Picture1(), &wheel);
+        }
+        QCOMPARE(state().mZoom, zoom);
+        QCOMPARE(HScroll1()->value(), hValue);
+        QCOMPARE(VScroll1()->value(), vValue);
+        QCOMPARE(pagePosition(), QPoint(-10 * hValue, -10 * vValue));
+        QCOMPARE(boxes->shown.size(), 0);
     }
 
     void dragStopsAtTheFrameEdges()
