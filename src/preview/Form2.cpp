@@ -143,6 +143,8 @@ void Form2::createControls()
     setFocusOrder({HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2,
                    PushButton6, PushButton8});
 
+    KeepOnScreen();
+
     mViewport = std::make_unique<Viewport>(
         Viewport::Controls{*this, *Picture2, *Picture1, *Zoom_Ori, *HScroll1, *VScroll1});
 
@@ -150,6 +152,30 @@ void Form2::createControls()
     connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+}
+
+// A design larger than the screen (at a scale factor of 2 it is 1312 x 1252 pixels) gives up room
+// where it can scroll: the viewport frame shrinks, its bars follow its edges, the controls below
+// move up and the bottom row narrows by the width given up. The window stays at the screen's
+// top-left corner, where setDesign put it.
+void Form2::KeepOnScreen()
+{
+    const QSize excess = excessOverScreen();
+    if (excess == QSize(0, 0))
+        return;
+    // The frame keeps enough to show a piece of the page.
+    const int dx = qMin(excess.width(), Picture2->width() - MinimumViewport);
+    const int dy = qMin(excess.height(), Picture2->height() - MinimumViewport);
+    const int leftHalf = dx / 2;
+    Picture2->resize(Picture2->width() - dx, Picture2->height() - dy);
+    HScroll1->setGeometry(HScroll1->geometry().adjusted(0, -dy, -dx, -dy));
+    VScroll1->setGeometry(VScroll1->geometry().adjusted(-dx, 0, -dx, -dy));
+    Frame1->setGeometry(Frame1->geometry().adjusted(0, -dy, -dx, -dy));
+    PushButton1->setGeometry(PushButton1->geometry().adjusted(0, 0, -leftHalf, 0));
+    PushButton2->setGeometry(PushButton2->geometry().adjusted(-leftHalf, 0, -dx, 0));
+    PushButton8->setGeometry(PushButton8->geometry().adjusted(0, -dy, -leftHalf, -dy));
+    PushButton6->setGeometry(PushButton6->geometry().adjusted(-leftHalf, -dy, -dx, -dy));
+    setFixedSize(width() - dx, height() - dy);
 }
 
 void Form2::Form_Load()

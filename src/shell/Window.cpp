@@ -10,6 +10,8 @@
 namespace {
 const char *const HoverRole = "mistlefoldHoverRole";
 enum HoverRole { ButtonHover = 1, BackgroundHover = 2 };
+// What a window manager's frame adds around a window: its borders, and the title bar above.
+constexpr QSize FrameAllowance(8, 32);
 } // namespace
 
 QRect twips(int left, int top, int width, int height)
@@ -37,8 +39,28 @@ void Window::setDesign(int clientWidthTwips, int clientHeightTwips)
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(designFont(9));
     setBackColor(this, Qt::white);
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen();
+}
+
+QSize Window::excessOverScreen() const
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return QSize(0, 0);
+    const QSize room = screen->availableGeometry().size() - FrameAllowance;
+    return QSize(qMax(0, width() - room.width()), qMax(0, height() - room.height()));
+}
+
+void Window::placeOnScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (excessOverScreen() == QSize(0, 0))
+        move(available.center() - rect().center());
+    else
+        move(available.topLeft()); // the title bar stays on screen, where the window can be moved by
 }
 
 QPushButton *Window::createPushButton(QWidget *parent, const QString &name, const QString &caption,

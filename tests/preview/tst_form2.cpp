@@ -141,6 +141,40 @@ private slots:
         QCOMPARE(chain, designed);
     }
 
+    // At a scale factor of 2 the design (1312 x 1252 pixels) is larger than a 1280 x 1024 screen.
+    // A window too large for its screen sits at its top-left corner, and only what can scroll gives
+    // up room: the viewport frame shrinks, its bars follow its edges, the controls below move up.
+    // Run on the usual test screen, where the design fits, and as tst_form2_hidpi on that screen.
+    void theWindowKeepsOnItsScreen()
+    {
+        handOver({816, 1056}, QString());
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect available = form->screen()->availableGeometry();
+        QVERIFY(available.contains(form->frameGeometry()));
+        const QSize shrunk = QSize(656, 626) - form->size();
+        if (shrunk == QSize(0, 0)) // centred, give or take the frame's border
+            QVERIFY((form->geometry().center() - available.center()).manhattanLength() <= 4);
+        else
+            QCOMPARE(form->frameGeometry().topLeft(), available.topLeft());
+        const int dx = shrunk.width();
+        const int dy = shrunk.height();
+        QCOMPARE(Picture2()->geometry(), QRect(8, 8, 622 - dx, 495 - dy));
+        QCOMPARE(HScroll1()->geometry(), QRect(8, 503 - dy, 622 - dx, 17));
+        QCOMPARE(VScroll1()->geometry(), QRect(630 - dx, 8, 17, 495 - dy));
+        QCOMPARE(Frame1()->geometry(), QRect(8, 524 - dy, 640 - dx, 57));
+        for (QPushButton *button : {PushButton1(), PushButton2()})
+            QVERIFY(Frame1()->rect().contains(button->geometry()));
+        QCOMPARE(PushButton8()->geometry().topLeft(), QPoint(8, 590 - dy));
+        QCOMPARE(PushButton6()->geometry().bottomRight(), QPoint(647 - dx, 616 - dy));
+        QVERIFY(PushButton8()->geometry().right() < PushButton6()->geometry().left());
+        // The bars still reach the page's far corner.
+        HScroll1()->setValue(HScroll1()->maximum());
+        VScroll1()->setValue(VScroll1()->maximum());
+        const QRect page = Picture1()->geometry();
+        QVERIFY(qAbs(page.right() + 1 - Picture2()->scaleWidth()) < 10);
+        QVERIFY(qAbs(page.bottom() + 1 - Picture2()->scaleHeight()) < 10);
+    }
+
     void loadingDressesTheWindowQuietly()
     {
         QCOMPARE(form->windowTitle(), AppInfo::ProductName);
