@@ -17,29 +17,14 @@ namespace Legibility {
 // windows, buttons and fields.
 inline QPalette darkPalette()
 {
-    QPalette palette;
-    const QColor window(53, 53, 53);
-    const QColor text(240, 240, 240);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
+    const QColor dark(53, 53, 53);
+    const QColor light(240, 240, 240);
+    QPalette palette(dark); // the button face; shades derived from it
+    palette.setColor(QPalette::ButtonText, light);
+    palette.setColor(QPalette::Window, dark);
+    palette.setColor(QPalette::WindowText, light);
     palette.setColor(QPalette::Base, QColor(42, 42, 42));
-    palette.setColor(QPalette::AlternateBase, QColor(66, 66, 66));
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, window);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::BrightText, Qt::red);
-    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    palette.setColor(QPalette::HighlightedText, Qt::black);
-    palette.setColor(QPalette::ToolTipBase, window);
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::Light, QColor(80, 80, 80));
-    palette.setColor(QPalette::Midlight, QColor(66, 66, 66));
-    palette.setColor(QPalette::Mid, QColor(40, 40, 40));
-    palette.setColor(QPalette::Dark, QColor(30, 30, 30));
-    palette.setColor(QPalette::Shadow, Qt::black);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
+    palette.setColor(QPalette::Text, light);
     return palette;
 }
 
