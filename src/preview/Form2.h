@@ -84,10 +84,10 @@ private:
     QWidget *mMainWindow = nullptr;
     bool mFirstActivate = false;
     bool mClosing = false;
-    // Wheel turns not yet amounting to a bar value or a zoom step, in the wheel's units (120 a notch).
-    static constexpr int WheelNotch = 120;
     // The least the viewport frame keeps of each side when the window shrinks to fit its screen.
     static constexpr int MinimumViewport = 120;
+    // Wheel turns not yet amounting to a bar value or a zoom step, in the wheel's units (120 a notch).
+    static constexpr int WheelNotch = 120;
     int mWheelH = 0;
     int mWheelV = 0;
     int mWheelZoom = 0;
