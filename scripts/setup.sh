@@ -15,8 +15,9 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
-  # screenshots of real windows and the window tests on a private X display
-  xvfb xauth
+  # screenshots of real windows, and the test of the real dialogs on a private X display (Xvfb,
+  # and xprop to read the window titles the window manager gets)
+  xvfb xauth x11-utils
   # the tests read what the exported PDFs show
   poppler-utils
 )

@@ -109,17 +109,20 @@ void Form1::createControls()
     DateTimePicker2 = makePicker(TimeKey, QStringLiteral("[Time]"), QStringLiteral("h:mm AP"),
                                  twips(5280, 300, 2295, 345));
 
-    struct Caption { int index; const char16_t *text; QRect rect; };
+    struct Caption { int index; const char16_t *text; QRect rect; QWidget *field; };
     const Caption captions[] = {
-        {3, u"Time:", twips(4680, 345, 465, 225)},
-        {2, u"Date:", twips(240, 345, 435, 225)},
-        {8, u"State:", twips(6360, 1245, 495, 225)},
-        {1, u"Street Address:", twips(240, 795, 1335, 225)},
-        {4, u"City:", twips(240, 1245, 360, 225)},
-        {0, u"Given By:", twips(240, 1695, 765, 225)},
+        {3, u"Time:", twips(4680, 345, 465, 225), DateTimePicker2},
+        {2, u"Date:", twips(240, 345, 435, 225), DateTimePicker1},
+        {8, u"State:", twips(6360, 1245, 495, 225), Text1[3]},
+        {1, u"Street Address:", twips(240, 795, 1335, 225), Text1[2]},
+        {4, u"City:", twips(240, 1245, 360, 225), Text1[1]},
+        {0, u"Given By:", twips(240, 1695, 765, 225), Text1[0]},
     };
     for (const Caption &caption : captions) {
         auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
+        // A screen reader names each field by its caption, not by the frame around them all.
+        label->setBuddy(caption.field);
+        caption.field->setAccessibleName(label->text().chopped(1));
         label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
         label->setGeometry(caption.rect);
         // The design's widths fit its own renderer's lettering; a caption never loses letters here.

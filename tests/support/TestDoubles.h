@@ -76,8 +76,10 @@ public:
 class ScriptedFileDialogs : public StandIn<FileDialogs>
 {
 public:
-    QString getSaveFileName(const SaveSettings &settings) override;
+    SaveChoice getSaveFileName(const SaveSettings &settings) override;
     QQueue<QString> names;
+    // The filter chosen with each name; the dialog's first entry when empty.
+    QQueue<QString> filters;
     QList<SaveSettings> shown;
 };
 
