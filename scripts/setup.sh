@@ -15,8 +15,9 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
-  # the window tests that start a private X server of their own
-  xvfb
+  # the tests of the real windows and dialogs on a private X display of their own (Xvfb, and
+  # xprop to read the titles the window manager gets; the launch benchmark watches with xev)
+  xvfb x11-utils
   # the tests read what the exported PDFs show
   poppler-utils
 )

@@ -2,18 +2,19 @@
 #include "generation/PageSharpening.h"
 #include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
+#include "shell/Display.h"
 #include "shell/Program.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> application = openDisplay(argc, argv); // or one line and status 1
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
     PageSharpening::setRenderer(&renderFirstPage);
     Program::endOnTerminationSignals();
-    Program::addCleanup(&TempFolder::removePrivateFolderIfEmpty);
+    TempFolder::sweepLeftovers(); // work files that killed copies of the program left behind
 
     int status = 0;
     {

@@ -27,6 +27,7 @@ class CountingBoxes : public MessageBoxes
 {
 public:
     int show(const Message &message) override;
+    void notify(const Message &message) override { show(message); }
     int shown = 0;
 };
 

@@ -14,6 +14,7 @@
 #include "shell/MessageBoxes.h"
 #include "shell/Program.h"
 #include "shell/RandomSource.h"
+#include "shell/RuntimeError.h"
 #include "shell/SettingsStore.h"
 #include "shell/Skin.h"
 
@@ -27,19 +28,16 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
 const QString Window1 = QStringLiteral("Form1");
 
-void store(const QString &key, const QString &text)
-{
-    SettingsStore::write(AppInfo::SettingsApplication, AppInfo::ProductName, key, text);
-}
-
-QString stored(const QString &key, const QString &defaultValue)
-{
-    return SettingsStore::read(AppInfo::SettingsApplication, AppInfo::ProductName, key, defaultValue);
-}
+const QString CannotRestore = QStringLiteral(
+    ".\r\nThe party details stored there cannot be restored, and changes to them cannot be stored.");
+const QString CannotStore = QStringLiteral(
+    ".\r\nChanges to the party details cannot be stored: what you enter now is gone when the program ends.");
 
 } // namespace
 
@@ -92,6 +90,7 @@ void Form1::createControls()
         edit->setGeometry(field.rect);
         edit->setAttribute(Qt::WA_NoMousePropagation);
         edit->installEventFilter(this);
+        edit->setMaxLength(std::numeric_limits<int>::max()); // text of any length, never cut
         Text1[field.index] = edit;
     }
 
@@ -115,17 +114,20 @@ void Form1::createControls()
     DateTimePicker2 = makePicker(TimeKey, QStringLiteral("[Time]"), QStringLiteral("h:mm AP"),
                                  twips(5280, 300, 2295, 345));
 
-    struct Caption { int index; const char16_t *text; QRect rect; };
+    struct Caption { int index; const char16_t *text; QRect rect; QWidget *field; };
     const Caption captions[] = {
-        {3, u"Time:", twips(4680, 345, 465, 225)},
-        {2, u"Date:", twips(240, 345, 435, 225)},
-        {8, u"State:", twips(6360, 1245, 495, 225)},
-        {1, u"Street Address:", twips(240, 795, 1335, 225)},
-        {4, u"City:", twips(240, 1245, 360, 225)},
-        {0, u"Given By:", twips(240, 1695, 765, 225)},
+        {3, u"Time:", twips(4680, 345, 465, 225), DateTimePicker2},
+        {2, u"Date:", twips(240, 345, 435, 225), DateTimePicker1},
+        {8, u"State:", twips(6360, 1245, 495, 225), Text1[3]},
+        {1, u"Street Address:", twips(240, 795, 1335, 225), Text1[2]},
+        {4, u"City:", twips(240, 1245, 360, 225), Text1[1]},
+        {0, u"Given By:", twips(240, 1695, 765, 225), Text1[0]},
     };
     for (const Caption &caption : captions) {
         auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
+        // A screen reader names each field by its caption, not by the frame around them all.
+        label->setBuddy(caption.field);
+        caption.field->setAccessibleName(label->text().chopped(1));
         label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
         label->setGeometry(caption.rect);
         // The design's widths fit its own renderer's lettering; a caption never loses letters here.
@@ -175,16 +177,19 @@ void Form1::Form_Load()
     });
     guard.run(128, [&] {
         const QDate today = Clock::instance().now().date();
-        DateTimePicker1->setDateTime(
-            StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
+        restorePicker(DateTimePicker1, DateKey,
+                      StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
     });
     guard.run(130, [&] {
         const QTime now = Clock::instance().now().time();
-        DateTimePicker2->setDateTime(
-            StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
+        restorePicker(DateTimePicker2, TimeKey,
+                      StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
     });
     for (int index = 0; index < TextFieldCount; ++index)
         guard.run(134, [&] { Text1[index]->setText(stored(textKey(index), QString())); });
+    // Said now, before the window is shown and anyone types, rather than at the first keystroke.
+    if (const QString problem = SettingsStore::writeProblem(AppInfo::SettingsApplication); !problem.isEmpty())
+        reportSettingsProblem(problem + CannotStore);
     if (!CheckWordInstalled())
         Program::EndProgram();
 }
@@ -221,25 +226,65 @@ QDateTime Form1::partyTime() const
     return DateTimePicker2->dateTime();
 }
 
-void Form1::Text1_Change(int index)
+QString Form1::stored(const QString &key, const QString &defaultValue)
 {
-    // A store that cannot be written must not end the program: the failure is reported.
-    Guard(Window1, QStringLiteral("Text1_Change")).run(100, [&] { store(textKey(index), Text1[index]->text()); });
+    try {
+        return SettingsStore::read(AppInfo::SettingsApplication, AppInfo::ProductName, key, defaultValue);
+    } catch (const RuntimeError &error) {
+        reportSettingsProblem(error.description() + CannotRestore);
+        return defaultValue;
+    }
 }
 
-void Form1::storePicker(const QString &procedure, const QString &key, const QDateTime &value)
+void Form1::store(const QString &key, const QString &text)
 {
-    Guard(Window1, procedure).run(100, [&] { store(key, StoredDate::toText(value)); });
+    try {
+        SettingsStore::write(AppInfo::SettingsApplication, AppInfo::ProductName, key, text);
+    } catch (const RuntimeError &error) {
+        reportSettingsProblem(error.description() + CannotStore);
+    }
+}
+
+// On its way to a value on another day a time picker passes through others (23:59:59 of the old
+// day): the change operation sees none of them, only the value restored, which it stores unless
+// that is what the store holds already (a default for a key that was absent).
+void Form1::restorePicker(QDateTimeEdit *picker, const QString &key, const QDateTime &value)
+{
+    {
+        const QSignalBlocker quiet(picker);
+        picker->setDateTime(value);
+    }
+    store(key, StoredDate::toText(picker->dateTime()));
+}
+
+// A store that cannot be read or written must not end the program, nor interrupt every keystroke:
+// it is said once. Before the window is shown that is a message to dismiss; later it must not take
+// the focus, or the next key typed would go to it instead of the field.
+void Form1::reportSettingsProblem(const QString &text)
+{
+    if (mSettingsProblemReported)
+        return;
+    mSettingsProblemReported = true;
+    const MessageBoxes::Message message{AppInfo::appTitle(), text, MessageBoxes::Icon::Warning};
+    if (isVisible())
+        MessageBoxes::instance().notify(message);
+    else
+        MessageBoxes::instance().show(message);
+}
+
+void Form1::Text1_Change(int index)
+{
+    store(textKey(index), Text1[index]->text());
 }
 
 void Form1::DateTimePicker1_Change()
 {
-    storePicker(QStringLiteral("DateTimePicker1_Change"), DateKey, DateTimePicker1->dateTime());
+    store(DateKey, StoredDate::toText(DateTimePicker1->dateTime()));
 }
 
 void Form1::DateTimePicker2_Change()
 {
-    storePicker(QStringLiteral("DateTimePicker2_Change"), TimeKey, DateTimePicker2->dateTime());
+    store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime()));
 }
 
 void Form1::PushButton3_Click()
@@ -265,7 +310,9 @@ void Form1::PushButton4_Click()
 void Form1::PushButton6_Click()
 {
     Guard guard(Window1, QStringLiteral("PushButton6_Click"));
-    if (mBusy)
+    // A click queued while a run worked may arrive after it, when this window is hidden: it was
+    // meant for the run that has been made.
+    if (mBusy || !isVisible())
         return;
     mBusy = true;
     GenerateInvitation(guard, *this, *this); // statements 104 to 212

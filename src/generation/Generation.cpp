@@ -16,7 +16,9 @@
 #include "shell/RuntimeError.h"
 #include "shell/Window.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 namespace {
@@ -34,12 +36,21 @@ QByteArray loadTemplateResource()
     return resource.readAll();
 }
 
+// A bitmap file as long as its header says: a cut-off one would show as a partly black page.
+bool isCompleteBitmap(const QByteArray &bytes)
+{
+    if (bytes.size() < 14 || !bytes.startsWith("BM"))
+        return false;
+    const auto *size = reinterpret_cast<const uchar *>(bytes.constData() + 2);
+    return qsizetype(quint32(size[0]) | quint32(size[1]) << 8 | quint32(size[2]) << 16 | quint32(size[3]) << 24)
+           <= bytes.size();
+}
+
 QImage loadPicture(const QString &path)
 {
-    if (!FileExists(path))
-        raise(StandardError::FileNotFound);
+    const QByteArray bytes = ReadRegularFile(path);
     QImage picture;
-    if (!picture.load(path, "BMP"))
+    if (!isCompleteBitmap(bytes) || !picture.loadFromData(bytes, "BMP"))
         raise(StandardError::InvalidPicture);
     return picture;
 }
@@ -48,8 +59,21 @@ void savePicture(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         raise(StandardError::InvalidPicture);
-    if (!picture.save(path, "BMP"))
-        throw RuntimeError(describeFileFailure(path));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP"))
+        raise(StandardError::InvalidPicture);
+    WriteFileReplacing(bytes, path);
+}
+
+// The filled document as the engine saved it, or nothing when no document with content is
+// there: an empty one is removed, never handed on.
+QString savedDocument(const QString &path)
+{
+    if (RegularFileExists(path) && QFileInfo(path).size() > 0)
+        return path;
+    DeleteFileQuietly(path);
+    return QString();
 }
 
 } // namespace
@@ -61,7 +85,8 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
     guard.run(104, [&] { handOver.setMainWindowPointer(Window::Hourglass); });
     QByteArray templateBytes;
     guard.run(106, [&] { templateBytes = loadTemplateResource(); });
-    if (guard.test(108, [&] { return !FileExists(TempFolder::file(TemplateName)); }))
+    // A link standing in the template's place is never followed: only a file of ours is used.
+    if (guard.test(108, [&] { return !RegularFileExists(TempFolder::file(TemplateName)); }))
         guard.run(108, [&] { WriteFileIfAbsent(templateBytes, TempFolder::file(TemplateName)); });
 
     Object word;
@@ -107,7 +132,7 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
         handOver.setPreviewPicture(page);
     });
     guard.run(204, [&] { handOver.setMainWindowPointer(Window::Default); });
-    guard.run(206, [&] { handOver.setPreviewDocument(documentPath); });
+    guard.run(206, [&] { handOver.setPreviewDocument(savedDocument(documentPath)); });
     guard.run(208, [&] { handOver.showPreview(); });
     guard.run(210, [&] { handOver.hideMainWindow(); });
     guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });

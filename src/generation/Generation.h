@@ -20,7 +20,8 @@ public:
     // The picture for the preview window's Picture1; a null picture leaves it empty. The first
     // hand-over creates and loads the preview window.
     virtual void setPreviewPicture(const QImage &picture) = 0;
-    // The filled document's full path; the preview window owns the document from then on.
+    // The filled document's full path, or the empty text when no document with content was
+    // saved; the preview window owns the document from then on.
     virtual void setPreviewDocument(const QString &documentPath) = 0;
     virtual void showPreview() = 0;
     virtual void hideMainWindow() = 0;

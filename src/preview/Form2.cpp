@@ -1,7 +1,9 @@
 #include "preview/Form2.h"
 
+#include "generation/ExportPdf.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
+#include "preview/ScrollBar.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -17,6 +19,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 // The numbers given to the guard are the procedures' line numbers: every line of a procedure
 // counts, from 100 in steps of 2, also the Else and End If lines that perform nothing.
@@ -25,11 +28,41 @@ namespace {
 
 const QString Window2 = QStringLiteral("Form2");
 
+// The Save dialog's two entries: display text and pattern.
+const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
+const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
+
+// A PDF is wanted when its entry was chosen in the Save dialog, or when the name typed ends in
+// ".pdf" whatever the entry.
+bool isPdfChoice(const QString &path, const QString &filter)
+{
+    return filter == FileDialogs::filterNames(PdfFilter).constFirst()
+           || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
+
+// The hourglass over the window while the engine makes a PDF (about half a second); the pointer
+// it had comes back however the export ends.
+class HourglassWhileBusy
+{
+public:
+    explicit HourglassWhileBusy(Window &window) : mWindow(window), mBefore(window.MousePointer())
+    {
+        mWindow.setMousePointer(Window::Hourglass);
+    }
+    ~HourglassWhileBusy() { mWindow.setMousePointer(mBefore); }
+    HourglassWhileBusy(const HourglassWhileBusy &) = delete;
+    HourglassWhileBusy &operator=(const HourglassWhileBusy &) = delete;
+
+private:
+    Window &mWindow;
+    int mBefore;
+};
+
 // A scroll bar as designed: minimum 0, small and large change 1. It reports a new value once
 // its thumb is released, not while the thumb is dragged.
 QScrollBar *designScrollBar(Qt::Orientation orientation, const QString &name, QRect rect, QWidget *parent)
 {
-    auto *bar = new QScrollBar(orientation, parent);
+    auto *bar = new ScrollBar(orientation, parent);
     bar->setObjectName(name);
     bar->setGeometry(rect);
     bar->setRange(0, 32767);
@@ -93,10 +126,24 @@ void Form2::createControls()
                              twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
+    // The wheel over the page or the frame around it.
+    Picture1->installEventFilter(this);
+    Picture2->installEventFilter(this);
+
+    // What a screen reader says for the controls whose captions do not say it.
+    Picture2->setAccessibleName(QStringLiteral("Invitation preview"));
+    Picture1->setAccessibleName(QStringLiteral("Invitation page"));
+    HScroll1->setAccessibleName(QStringLiteral("Scroll the page left or right"));
+    VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
+    Frame1->setAccessibleName(QStringLiteral("Zoom"));
+    PushButton8->setAccessibleName(QStringLiteral("Back"));
+    PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder({HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2,
                    PushButton6, PushButton8});
+
+    KeepOnScreen();
 
     mViewport = std::make_unique<Viewport>(
         Viewport::Controls{*this, *Picture2, *Picture1, *Zoom_Ori, *HScroll1, *VScroll1});
@@ -105,6 +152,30 @@ void Form2::createControls()
     connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+}
+
+// A design larger than the screen (at a scale factor of 2 it is 1312 x 1252 pixels) gives up room
+// where it can scroll: the viewport frame shrinks, its bars follow its edges, the controls below
+// move up and the bottom row narrows by the width given up. The window stays at the screen's
+// top-left corner, where setDesign put it.
+void Form2::KeepOnScreen()
+{
+    const QSize excess = excessOverScreen();
+    if (excess == QSize(0, 0))
+        return;
+    // The frame keeps enough to show a piece of the page.
+    const int dx = qMin(excess.width(), Picture2->width() - MinimumViewport);
+    const int dy = qMin(excess.height(), Picture2->height() - MinimumViewport);
+    const int leftHalf = dx / 2;
+    Picture2->resize(Picture2->width() - dx, Picture2->height() - dy);
+    HScroll1->setGeometry(HScroll1->geometry().adjusted(0, -dy, -dx, -dy));
+    VScroll1->setGeometry(VScroll1->geometry().adjusted(-dx, 0, -dx, -dy));
+    Frame1->setGeometry(Frame1->geometry().adjusted(0, -dy, -dx, -dy));
+    PushButton1->setGeometry(PushButton1->geometry().adjusted(0, 0, -leftHalf, 0));
+    PushButton2->setGeometry(PushButton2->geometry().adjusted(-leftHalf, 0, -dx, 0));
+    PushButton8->setGeometry(PushButton8->geometry().adjusted(0, -dy, -leftHalf, -dy));
+    PushButton6->setGeometry(PushButton6->geometry().adjusted(-leftHalf, -dy, -dx, -dy));
+    setFixedSize(width() - dx, height() - dy);
 }
 
 void Form2::Form_Load()
@@ -158,6 +229,13 @@ void Form2::Form_Activate()
     guard.run(134, [&] { mFirstActivate = false; });
 }
 
+void Form2::setWordFile(const QString &path)
+{
+    if (path != mWordFile)
+        DeleteFileQuietly(mWordFile);
+    mWordFile = path;
+}
+
 void Form2::SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent)
 {
     mViewport->SetHScrollbarByPercent(HScrollbar, percent);
@@ -182,12 +260,17 @@ void Form2::PushButton6_Click()
 {
     Guard guard(Window2, QStringLiteral("PushButton6_Click"));
     QString chosen;
+    QString chosenFilter;
     int answer = 0;
-    bool copied = true;
+    bool saved = true;
     guard.run(100, [&] { CommonDialog1.fileName = QString(); });
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
-    guard.run(104, [&] { CommonDialog1.filter = QStringLiteral("Word Files (*.doc)|*.doc"); });
-    guard.run(106, [&] { CommonDialog1.fileName = FileDialogs::instance().getSaveFileName(CommonDialog1); });
+    guard.run(104, [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter; });
+    guard.run(106, [&] {
+        const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);
+        CommonDialog1.fileName = choice.fileName;
+        chosenFilter = choice.filter;
+    });
     guard.run(108, [&] { chosen = CommonDialog1.fileName; });
     if (guard.test(110, [&] { return !chosen.isEmpty(); })) {
         if (guard.test(112, [&] { return FileExists(chosen); })) {
@@ -202,11 +285,61 @@ void Form2::PushButton6_Click()
             guard.run(120, [&] { answer = MessageBoxes::Yes; });
         }
     }
+    // The save itself is one statement: a PDF made by the document engine when the PDF entry was
+    // chosen or the name ends in ".pdf", otherwise a byte-for-byte copy of the filled document.
+    // Either writes beside the destination and replaces it only once complete.
     if (answer == MessageBoxes::Yes)
-        copied = guard.run(126, [&] { CopyFileReplacing(mWordFile, chosen); });
-    // A failed copy has shown its report; "Done." would tell the user the opposite.
-    if (copied)
+        saved = guard.run(126, [&] {
+            if (isPdfChoice(chosen, chosenFilter)) {
+                const HourglassWhileBusy busy(*this);
+                ExportPdf(mWordFile, chosen);
+            } else
+                CopyFileReplacing(mWordFile, chosen);
+        });
+    // A failed save has shown its report; "Done." would tell the user the opposite.
+    if (saved)
         guard.run(128, [&] { MessageBoxes::instance().show({AppInfo::appTitle(), QStringLiteral("Done.")}); });
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Wheel && (watched == Picture1 || watched == Picture2)) {
+        Picture2_MouseWheel(*static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return Window::eventFilter(watched, event);
+}
+
+// The wheel over the page: up and down, or sideways with Shift (or a sideways wheel), through the
+// scroll bars, so that their values and the page stay in step; with Ctrl one zoom step per notch
+// through the zoom buttons' handlers, within their limits. A notch is 120 units; touchpads send
+// parts of one, which add up.
+void Form2::Picture2_MouseWheel(const QWheelEvent &event)
+{
+    const QPoint delta = event.angleDelta();
+    if (event.modifiers() & Qt::ControlModifier) {
+        mWheelZoom += delta.y() != 0 ? delta.y() : delta.x();
+        for (; mWheelZoom >= WheelNotch; mWheelZoom -= WheelNotch)
+            PushButton1_Click();
+        for (; mWheelZoom <= -WheelNotch; mWheelZoom += WheelNotch)
+            PushButton2_Click();
+        return;
+    }
+    const bool sideways = (event.modifiers() & Qt::ShiftModifier) && delta.x() == 0;
+    wheelScroll(*HScroll1, mWheelH, sideways ? delta.y() : delta.x(), mViewport->state().mHStep);
+    wheelScroll(*VScroll1, mWheelV, sideways ? 0 : delta.y(), mViewport->state().mVStep);
+}
+
+void Form2::wheelScroll(QScrollBar &bar, int &remainder, int delta, int step)
+{
+    if (delta == 0 || !bar.isEnabled())
+        return;
+    // A notch moves the page by the desktop's wheel lines of 20 units, in whole bar values.
+    const int valuesPerNotch = qMax(1, qRound(QApplication::wheelScrollLines() * 20.0 / qMax(1, step)));
+    remainder -= delta * valuesPerNotch; // rolled away from the user, the view goes up the page
+    const int values = remainder / WheelNotch;
+    remainder -= values * WheelNotch;
+    bar.setValue(bar.value() + values);
 }
 
 void Form2::PushButton8_Click()

@@ -9,6 +9,7 @@ class PictureBox;
 class QGroupBox;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 class Viewport;
 
 // The preview window: the picture of the filled invitation in a zoomable, scrollable, draggable
@@ -35,8 +36,9 @@ public:
     // viewport is set up for the page.
     void setSharperPicture(const QImage &picture);
 
-    // The filled document in the temporary folder (its full path), which the window owns.
-    void setWordFile(const QString &path) { mWordFile = path; }
+    // The filled document in the temporary folder (its full path), which the window owns. A
+    // document it held before is deleted.
+    void setWordFile(const QString &path);
     const QString &wordFile() const { return mWordFile; }
 
     void SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent);
@@ -47,11 +49,13 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
+    void KeepOnScreen();
     void Form_Load();
     void Form_Activate();
     void Form_QueryUnload();
@@ -63,6 +67,10 @@ private:
     void PushButton2_Click();
     void PushButton6_Click();
     void PushButton8_Click();
+
+    // The mouse wheel over the page or the frame around it: scrolls, or zooms with Ctrl.
+    void Picture2_MouseWheel(const QWheelEvent &event);
+    void wheelScroll(QScrollBar &bar, int &remainder, int delta, int step);
 
     // The controls, named as in the window design; each also carries its name as objectName.
     PictureBox *Picture2 = nullptr;
@@ -82,5 +90,12 @@ private:
     QWidget *mMainWindow = nullptr;
     bool mFirstActivate = false;
     bool mClosing = false;
+    // The least the viewport frame keeps of each side when the window shrinks to fit its screen.
+    static constexpr int MinimumViewport = 120;
+    // Wheel turns not yet amounting to a bar value or a zoom step, in the wheel's units (120 a notch).
+    static constexpr int WheelNotch = 120;
+    int mWheelH = 0;
+    int mWheelV = 0;
+    int mWheelZoom = 0;
     std::unique_ptr<Viewport> mViewport;
 };

@@ -33,6 +33,13 @@ constexpr qint16 CoarseStep = 10;
 // Taken off the holding box's inner size to give the page size at zoom 1.0.
 constexpr int HoldingAllowance = 2;
 
+// On an axis where the page box fits inside the frame there is nothing to drag into view: the
+// dragged position gives way to where the box is.
+float keptWhereItFits(float dragged, int position, int pageLength, int frameLength)
+{
+    return pageLength <= frameLength ? float(position) : dragged;
+}
+
 } // namespace
 
 ScrollRange scrollRangeFor(float overflow)
@@ -111,8 +118,9 @@ void Viewport::RedrawImage()
         guard.run(118, [&] { setBarValue(VScroll1, 0); });
         guard.run(120, [&] { HScroll1.setEnabled(Picture2.scaleWidth() < mZoomWidth); });
         guard.run(122, [&] { VScroll1.setEnabled(Picture2.scaleHeight() < mZoomHeight); });
-        // On the same line: the ranges and steps follow the new size, measured as at set-up, so
-        // that the bars reach every part of the zoomed page and an enabled bar always moves it.
+        // On the same line: the ranges and steps follow the new size, measured against the frame's
+        // inner size like the enabling above, so that the bars reach every part of the zoomed page
+        // and an enabled bar always moves it.
         guard.run(122, [&] { InitScrollbars(); });
     } else {
         guard.run(126, [&] { mZoom = 1.0f; });
@@ -126,8 +134,12 @@ void Viewport::RedrawImage()
 void Viewport::InitScrollbars()
 {
     Picture1.move(0, 0);
-    initAxis(HScroll1, mHStep, float(Picture1.width()) - float(Picture2.width()));
-    initAxis(VScroll1, mVStep, float(Picture1.height()) - float(Picture2.height()));
+    // The overflow beyond what the frame shows, inside its border: the measure the repaint enables
+    // the bars by and the drag clamps the page with. Measured against the frame's outer size, a
+    // page 1 to 4 units larger than the frame's inside would get a disabled bar and never show
+    // its far edge.
+    initAxis(HScroll1, mHStep, float(Picture1.width()) - float(Picture2.scaleWidth()));
+    initAxis(VScroll1, mVStep, float(Picture1.height()) - float(Picture2.scaleHeight()));
 }
 
 void Viewport::SharpenPicture(const QImage &sharper)
@@ -232,11 +244,16 @@ void Viewport::picture1_MouseMove(Qt::MouseButtons Button, QPointF position)
             guard.run(106, [&] { newLeft = 0; });
         else if (guard.test(108, [&] { return float(Picture2.scaleWidth()) - float(Picture1.width()) > newLeft; }))
             guard.run(110, [&] { newLeft = float(Picture2.scaleWidth()) - float(Picture1.width()); });
+        // On the End If line: a page that fits the frame's width stays where it is. The clamp
+        // above would put its right edge at the frame's right edge on every move, even a purely
+        // vertical one.
+        guard.run(112, [&] { newLeft = keptWhereItFits(newLeft, Picture1.x(), Picture1.width(), Picture2.scaleWidth()); });
         guard.run(114, [&] { newTop = float(Picture1.y()) - mDragY + float(position.y()); });
         if (guard.test(116, [&] { return newTop > 0; }))
             guard.run(118, [&] { newTop = 0; });
         else if (guard.test(120, [&] { return float(Picture2.scaleHeight()) - float(Picture1.height()) > newTop; }))
             guard.run(122, [&] { newTop = float(Picture2.scaleHeight()) - float(Picture1.height()); });
+        guard.run(124, [&] { newTop = keptWhereItFits(newTop, Picture1.y(), Picture1.height(), Picture2.scaleHeight()); });
         guard.run(126, [&] { Picture1.move(nearestToInt32(newLeft), nearestToInt32(newTop)); });
     }
 }

@@ -1,7 +1,6 @@
 #include "shell/AppInfo.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 namespace {
 QString currentTitle;
@@ -43,6 +42,7 @@ QString AppInfo::appTitle()
 
 void AppInfo::SetAppTitle()
 {
+    // Kept here, not as Qt's application display name: Qt would append that name to the title of
+    // every window on X11 ("Save File — Mistlefold"), and the titles must be exactly as given.
     currentTitle = titleFor(ProductName);
-    QGuiApplication::setApplicationDisplayName(currentTitle);
 }

@@ -26,7 +26,8 @@ void setProgramFolder(const QString &folder);
 // The optional file of the hand pointer: "HAND-M.CUR" in the program folder.
 QString cursorFile();
 
-// The application title: the product name cut at spaces to at most 40 characters.
+// The application title: the product name cut at spaces to at most 40 characters. Message boxes
+// that give no title of their own show it.
 QString appTitle();
 // Sets the application title from the product name.
 void SetAppTitle();

@@ -8,22 +8,31 @@ namespace {
 class ScreenFileDialogs : public FileDialogs
 {
 public:
-    QString getSaveFileName(const SaveSettings &settings) override
+    SaveChoice getSaveFileName(const SaveSettings &settings) override
     {
-        // "Word Files (*.doc)|*.doc" becomes Qt's "Word Files (*.doc)".
-        const QString filter = settings.filter.section(QLatin1Char('|'), 0, 0);
-        QFileDialog dialog(QApplication::activeWindow(), settings.title, QString(), filter);
+        QFileDialog dialog(QApplication::activeWindow(), settings.title);
+        dialog.setNameFilters(filterNames(settings.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setDefaultSuffix(QString());
         dialog.selectFile(settings.fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return QString();
-        return dialog.selectedFiles().constFirst();
+            return {};
+        return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
     }
 };
 
 } // namespace
+
+QStringList FileDialogs::filterNames(const QString &filter)
+{
+    // "Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf": every other part is a display text.
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList names;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        names.append(parts.at(i));
+    return names;
+}
 
 FileDialogs &FileDialogs::platformInstance()
 {

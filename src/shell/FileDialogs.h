@@ -3,8 +3,9 @@
 #include "shell/Replaceable.h"
 
 #include <QString>
+#include <QStringList>
 
-// The Save dialog goes through this seam so that tests choose the file name.
+// The Save dialog goes through this seam so that tests choose the file name and the filter.
 class FileDialogs : public Replaceable<FileDialogs>
 {
 public:
@@ -12,14 +13,25 @@ public:
     {
         QString fileName; // initial name in the name box
         QString title;
-        QString filter; // "Display text|pattern"
+        // Display text and pattern of each entry, all separated by vertical bars:
+        // "Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf". The first entry is chosen at first.
+        QString filter;
+    };
+
+    struct SaveChoice
+    {
+        QString fileName; // the chosen path; empty when cancelled
+        QString filter;   // the display text of the entry chosen, for example "PDF Files (*.pdf)"
     };
 
     virtual ~FileDialogs() = default;
 
-    // Shows a modal Save dialog; returns the chosen path, or the empty text when cancelled.
-    // The dialog itself never asks about overwriting and adds no extension.
-    virtual QString getSaveFileName(const SaveSettings &settings) = 0;
+    // Shows a modal Save dialog and returns what was chosen. The dialog itself never asks about
+    // overwriting and adds no extension.
+    virtual SaveChoice getSaveFileName(const SaveSettings &settings) = 0;
+
+    // The display texts of a filter's entries, in order.
+    static QStringList filterNames(const QString &filter);
 
 private:
     friend class Replaceable<FileDialogs>;

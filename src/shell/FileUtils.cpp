@@ -6,27 +6,93 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool isBadPath(const QString &path)
+{
+    return path.isEmpty() || path.contains(QChar(0));
+}
+
+} // namespace
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty() || path.contains(QChar(0)))
+    if (isBadPath(path))
         return false;
     const QFileInfo info(path);
     return info.exists() && info.lastModified().isValid();
 }
 
+bool RegularFileExists(const QString &path)
+{
+    struct stat info {};
+    return !isBadPath(path) && ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 void WriteFileIfAbsent(const QByteArray &bytes, const QString &path)
 {
     QCoreApplication::processEvents();
-    if (FileExists(path))
+    if (RegularFileExists(path))
         return;
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    WriteFileReplacing(bytes, path);
+}
+
+void WriteFileReplacing(const QByteArray &bytes, const QString &path)
+{
+    if (isBadPath(path))
         throw RuntimeError(describeFileFailure(path));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw RuntimeError(describeFileFailure(path));
+    const QFileInfo target(path);
+    QByteArray staging = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                                           + QStringLiteral(".XXXXXX"));
+    const int file = ::mkostemp(staging.data(), O_CLOEXEC);
+    if (file < 0)
+        throw RuntimeError(describeFileFailure(path, errno));
+    int error = 0;
+    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
+        const ssize_t count = ::write(file, bytes.constData() + written, size_t(bytes.size() - written));
+        if (count > 0)
+            written += count;
+        else if (count == 0 || errno != EINTR)
+            error = count == 0 ? EIO : errno;
+    }
+    if (::close(file) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(staging.constData(), QFile::encodeName(path).constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(staging.constData());
+        throw RuntimeError(describeFileFailure(path, error));
+    }
+}
+
+QByteArray ReadRegularFile(const QString &path)
+{
+    // Not blocking: whatever stands there is looked at before it is read.
+    const int descriptor = isBadPath(path) ? -1
+        : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (descriptor >= 0)
+            ::close(descriptor);
+        raise(StandardError::FileNotFound);
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        raise(StandardError::PathFileAccess);
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        raise(StandardError::PathFileAccess);
+    return bytes;
 }
 
 void DeleteFileQuietly(const QString &path)
@@ -47,4 +113,11 @@ QString describeFileFailure(const QString &path)
     if (!QFileInfo(info.absolutePath()).isWritable() || (info.exists() && !info.isWritable()))
         return QString::fromUtf16(StandardError::PermissionDenied);
     return QString::fromUtf16(StandardError::PathFileAccess);
+}
+
+QString describeFileFailure(const QString &path, int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return QString::fromUtf16(StandardError::DiskFull);
+    return describeFileFailure(path);
 }

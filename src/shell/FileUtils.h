@@ -7,12 +7,29 @@
 // every failure, such as a missing file or folder or a bad path. Never throws.
 bool FileExists(const QString &path);
 
-// Lets queued user-interface events run once; then, unless a file exists at path, writes the
-// bytes there exactly as they are. A failed write throws RuntimeError and leaves no partial file.
+// True when a regular file, not a link, stands at path. Never throws.
+bool RegularFileExists(const QString &path);
+
+// Lets queued user-interface events run once; then, unless a regular file stands at path, writes
+// the bytes there exactly as they are, completely or not at all (WriteFileReplacing). A link at
+// path is never taken for the file and never written through: it is replaced. A failed write
+// throws RuntimeError.
 void WriteFileIfAbsent(const QByteArray &bytes, const QString &path);
+
+// Writes the bytes to a new file beside path (created exclusively, so never through a link),
+// which takes path's place in one step once it is complete; whatever stood at path, a link
+// included, is replaced and never followed. A failure leaves path as it was and nothing beside
+// it, and throws RuntimeError ("Disk full" when the space ran out).
+void WriteFileReplacing(const QByteArray &bytes, const QString &path);
+
+// The contents of the regular file at path, never read through a link. Throws RuntimeError:
+// "File not found" when no regular file stands there.
+QByteArray ReadRegularFile(const QString &path);
 
 // Deletes the file at path, ignoring every failure.
 void DeleteFileQuietly(const QString &path);
 
 // The runtime's description for a failed file operation on path.
 QString describeFileFailure(const QString &path);
+// The same for a failure whose errno is known: "Disk full" when the space or the quota ran out.
+QString describeFileFailure(const QString &path, int error);

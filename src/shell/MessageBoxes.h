@@ -27,6 +27,10 @@ public:
     // Shows the message modally and returns the button pressed.
     virtual int show(const Message &message) = 0;
 
+    // Shows the message with an OK button and returns at once. The message does not take the
+    // focus: keys the user types meanwhile go on reaching the window they were typed into.
+    virtual void notify(const Message &message) = 0;
+
 private:
     friend class Replaceable<MessageBoxes>;
     static MessageBoxes &platformInstance();

@@ -3,12 +3,15 @@
 #include "shell/BackColors.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 
 namespace {
 const char *const HoverRole = "mistlefoldHoverRole";
 enum HoverRole { ButtonHover = 1, BackgroundHover = 2 };
+// What a window manager's frame adds around a window: its borders, and the title bar above.
+constexpr QSize FrameAllowance(8, 32);
 } // namespace
 
 QRect twips(int left, int top, int width, int height)
@@ -36,8 +39,28 @@ void Window::setDesign(int clientWidthTwips, int clientHeightTwips)
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(designFont(9));
     setBackColor(this, Qt::white);
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen();
+}
+
+QSize Window::excessOverScreen() const
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return QSize(0, 0);
+    const QSize room = screen->availableGeometry().size() - FrameAllowance;
+    return QSize(qMax(0, width() - room.width()), qMax(0, height() - room.height()));
+}
+
+void Window::placeOnScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (excessOverScreen() == QSize(0, 0))
+        move(available.center() - rect().center());
+    else
+        move(available.topLeft()); // the title bar stays on screen, where the window can be moved by
 }
 
 QPushButton *Window::createPushButton(QWidget *parent, const QString &name, const QString &caption,
@@ -47,9 +70,7 @@ QPushButton *Window::createPushButton(QWidget *parent, const QString &name, cons
     button->setObjectName(name);
     button->setFont(designFont(11.25));
     button->setGeometry(rect);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, Qt::white);
-    button->setPalette(palette);
+    setButtonFaceColor(button, Qt::white);
     watchButtonHover(button);
     return button;
 }
@@ -104,6 +125,17 @@ void Window::watchBackgroundHover(QWidget *background)
 
 bool Window::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter and keypad Enter press a focused command button, as Space does.
+    if (event->type() == QEvent::KeyPress && watched->property(HoverRole).toInt() == ButtonHover) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            auto *button = qobject_cast<QAbstractButton *>(watched);
+            if (button && !key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         switch (watched->property(HoverRole).toInt()) {
         case ButtonHover: hoverButton(); break;

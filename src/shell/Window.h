@@ -38,10 +38,18 @@ public:
     void hoverBackground();
 
 protected:
-    // A fixed-size window with a client area of the given size in twips, centred on the screen,
-    // white, in the design's 9-point lettering, without a maximise button.
+    // A fixed-size window with a client area of the given size in twips, white, in the design's
+    // 9-point lettering, without a maximise button, placed by placeOnScreen().
     void setDesign(int clientWidthTwips, int clientHeightTwips);
-    // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback.
+    // Centres the window on its screen's available area when it fits there with the window
+    // manager's frame, and otherwise puts it at the area's top-left corner (on a HiDPI screen the
+    // design can be larger than the screen).
+    void placeOnScreen();
+    // How much larger than the available area the window is with its frame, on each axis; zero
+    // on an axis where it fits.
+    QSize excessOverScreen() const;
+    // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback; Enter
+    // presses it when it has the focus.
     QPushButton *createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect);
     // The Tab key visits the controls in this order.
     void setFocusOrder(const QList<QWidget *> &order);

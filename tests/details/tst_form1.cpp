@@ -1,6 +1,7 @@
 // The main window as a user meets it: layout, focus order, pointer feedback, the stored details
 // and the two data commands, and the start-up sequence around them.
 #include "Controls.h"
+#include "Legibility.h"
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
@@ -17,8 +18,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QAccessible>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -97,11 +102,18 @@ private Q_SLOTS:
     void tabOrderFollowsTheRows();
     void pointerFeedback_data();
     void pointerFeedback();
+    void captionsStayReadableUnderADarkScheme_data();
+    void captionsStayReadableUnderADarkScheme();
+    void fieldsAreNamedByTheirCaptions_data();
+    void fieldsAreNamedByTheirCaptions();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
 
     void firstStartShowsEmptyFieldsTodayAndNow();
     void restoreShowsWhatWasStored();
     void restoreOfABadDateIsReportedAndTheRestStillRestores();
     void everyEditIsStoredAtOnce();
+    void longValueSurvivesARestartWhole();
     void clearEmptiesTheTextsOnly();
     void sampleDataSurvivesARestart();
     void focusSelectsAllText();
@@ -266,6 +278,97 @@ void Form1Test::pointerFeedback()
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
 }
 
+// The window forces white (or, with a skin, button-face) backgrounds; with a dark scheme its
+// lettering kept the theme's light text colour and vanished, white on white.
+void Form1Test::captionsStayReadableUnderADarkScheme_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("skin");
+    for (const char *name : {"Label2_0", "Label2_1", "Label2_2", "Label2_3", "Label2_4", "Label2_8", "Frame1",
+                             "PushButton3", "PushButton4", "PushButton6"})
+        QTest::newRow(name) << name << false;
+    for (const char *name : {"Label2_1", "Frame1", "PushButton6"})
+        QTest::newRow(qPrintable(QStringLiteral("%1 with a skin").arg(name))) << name << true;
+}
+
+void Form1Test::captionsStayReadableUnderADarkScheme()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, skin);
+    if (skin) {
+        QDir(programFolder()).mkpath("x");
+        QFile sheet(programFolder() + "/x/o.cjs");
+        QVERIFY(sheet.open(QIODevice::WriteOnly) && sheet.write("QLineEdit { padding: 1px; }") > 0);
+    }
+    const Legibility::ApplicationPalette dark(Legibility::darkPalette());
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget *widget = control(form, name);
+    QRect lettering = widget->rect();
+    if (auto *frame = qobject_cast<QGroupBox *>(widget))
+        lettering = Legibility::titleArea(frame);
+    else if (qobject_cast<QPushButton *>(widget))
+        lettering = widget->rect().adjusted(4, 4, -4, -4); // the caption, inside the button's edge
+    QVERIFY2(Legibility::brightnessSpread(widget, lettering) >= Legibility::ReadableSpread,
+             qPrintable(QString::number(Legibility::brightnessSpread(widget, lettering))));
+}
+
+void Form1Test::fieldsAreNamedByTheirCaptions_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("accessibleName");
+    QTest::newRow("date") << "DateTimePicker1" << "Date";
+    QTest::newRow("time") << "DateTimePicker2" << "Time";
+    QTest::newRow("street address") << "Text1_2" << "Street Address";
+    QTest::newRow("city") << "Text1_1" << "City";
+    QTest::newRow("state") << "Text1_3" << "State";
+    QTest::newRow("given by") << "Text1_0" << "Given By";
+}
+
+// A screen reader named every field after the frame around them, "Party Data".
+void Form1Test::fieldsAreNamedByTheirCaptions()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, accessibleName);
+    Form1 form;
+    form.show();
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(form, field));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+}
+
+void Form1Test::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("givenBy");
+    QTest::newRow("Return on Load Sample") << "PushButton4" << int(Qt::Key_Return) << 0 << "Ilse and Bram Ketterly";
+    QTest::newRow("keypad Enter on Load Sample")
+        << "PushButton4" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "Ilse and Bram Ketterly";
+    QTest::newRow("Return on Clear") << "PushButton3" << int(Qt::Key_Return) << 0 << "";
+    QTest::newRow("Ctrl+Return presses nothing") << "PushButton4" << int(Qt::Key_Return) << int(Qt::ControlModifier)
+                                                 << "typed";
+}
+
+void Form1Test::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, givenBy);
+    Form1 form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    text1(form, 0)->setText("typed");
+    QWidget *pressed = control(form, button);
+    pressed->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pressed, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(form.text(0), givenBy);
+}
+
 void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
 {
     Form1 form;
@@ -287,8 +390,16 @@ void Form1Test::restoreShowsWhatWasStored()
     store("Text1_3", "WA");
     store("DateTimePicker1", "2026-12-24T18:15:30");
     store("DateTimePicker2", "19:45:05");
+    // A write puts a new file in the old one's place, which lives on under a second name: the
+    // restore used to write back what it had read, and a time passing through 23:59:59.
+    const QByteArray settings = QFile::encodeName(environment->settingsFile());
+    const QByteArray witness = QFile::encodeName(environment->root() + "/witness.ini");
+    QCOMPARE(::link(settings.constData(), witness.constData()), 0);
 
     Form1 form;
+    struct stat now {}, before {};
+    QVERIFY(::stat(settings.constData(), &now) == 0 && ::stat(witness.constData(), &before) == 0);
+    QCOMPARE(now.st_ino, before.st_ino);
     QCOMPARE(form.text(0), QStringLiteral("  Ilse and Bram  "));
     QCOMPARE(form.text(1), QString());
     QCOMPARE(form.text(2), QStringLiteral("417 Larkspur Avenue, rear"));
@@ -329,6 +440,30 @@ void Form1Test::everyEditIsStoredAtOnce()
     QCOMPARE(stored("DateTimePicker1"), QStringLiteral("2026-12-24"));
     control<QDateTimeEdit>(form, "DateTimePicker2")->setDateTime(StoredDate::timeOnly(QTime(19, 30, 59)));
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
+}
+
+// The fields cut text at 32,767 characters, and the restore wrote the cut value back unasked.
+void Form1Test::longValueSurvivesARestartWhole()
+{
+    QString value;
+    for (int number = 1; value.size() < 40000; ++number)
+        value += QStringLiteral("%1 Elm Street, ").arg(number);
+    value.truncate(40000);
+    store("Text1_2", value);
+    {
+        Form1 form;
+        form.show();
+        QCOMPARE(form.text(2), value);
+        QCOMPARE(stored("Text1_2"), value);
+        text1(form, 2)->setFocus();
+        QCoreApplication::processEvents(); // the focus selects the whole text
+        text1(form, 2)->end(false);
+        QTest::keyClick(text1(form, 2), Qt::Key_Z);
+        QCOMPARE(stored("Text1_2"), value + "z");
+    }
+    Form1 restarted;
+    QCOMPARE(restarted.text(2), value + "z");
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 void Form1Test::clearEmptiesTheTextsOnly()

@@ -1,8 +1,11 @@
-// Typing one character and then killing the program loses nothing: the next start shows it. A
-// request to terminate ends the program through its clean-up.
+// The program as a process: typing one character and then killing the program loses nothing (the
+// next start shows it); a request to terminate ends it through its clean-up; settings that cannot
+// be written still restore, with one report; without a display it says so and ends with status 1.
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 class KilledTest : public QObject
 {
@@ -11,21 +14,28 @@ class KilledTest : public QObject
 private Q_SLOTS:
     void typedCharacterSurvivesKill();
     void terminationSignalRunsTheCleanUp();
+    void settingsThatCannotBeWrittenStillRestoreWithOneReport_data();
+    void settingsThatCannotBeWrittenStillRestoreWithOneReport();
+    void withoutADisplayItSaysSoAndEndsWithStatusOne_data();
+    void withoutADisplayItSaysSoAndEndsWithStatusOne();
 
 private:
     static QByteArray waitForLine(QProcess &process, const QByteArray &line);
-    // Starts the child program in its own settings folder under home.
-    static void startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments);
+    // Starts the child program (or another program that runs it) in its own settings folder under
+    // home.
+    static void startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments,
+                           const QString &program = QString());
 };
 
-void KilledTest::startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments)
+void KilledTest::startChild(QProcess &child, const QTemporaryDir &home, const QStringList &arguments,
+                            const QString &program)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
     environment.insert("XDG_RUNTIME_DIR", home.path());
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationDirPath() + "/typing_child", arguments);
+    child.start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/typing_child" : program, arguments);
 }
 
 QByteArray KilledTest::waitForLine(QProcess &process, const QByteArray &line)
@@ -69,6 +79,92 @@ void KilledTest::terminationSignalRunsTheCleanUp()
     QCOMPARE(serving.exitStatus(), QProcess::NormalExit);
     QCOMPARE(serving.exitCode(), 0);
     QVERIFY(QFile::exists(mark));
+}
+
+void KilledTest::settingsThatCannotBeWrittenStillRestoreWithOneReport_data()
+{
+    QTest::addColumn<bool>("folder"); // the settings folder rather than the file cannot be written
+    QTest::newRow("file read-only") << false;
+    QTest::newRow("folder read-only") << true;
+}
+
+// The stored values were not restored at all; six reports came at start, then one modal report
+// per keystroke, each taking the next key typed.
+void KilledTest::settingsThatCannotBeWrittenStillRestoreWithOneReport()
+{
+    QFETCH(bool, folder);
+    QTemporaryDir home;
+    const QString config = home.path() + "/config";
+    const QString file = config + "/Quenbrook.ini";
+    const QByteArray stored = "[Mistlefold]\nText1_0=Ilse and Bram Ketterly\nText1_1=North Vellmont\n"
+                              "Text1_2=417 Larkspur Avenue\nText1_3=WA\nDateTimePicker1=2026-12-24\n"
+                              "DateTimePicker2=19:30:00\n";
+    QVERIFY(QDir().mkpath(config));
+    for (const QString &path : {file, home.path() + "/writable.ini"}) {
+        QFile made(path);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+        made.write(stored);
+    }
+    QProcess restoring;
+    if (::geteuid() == 0) {
+        // Root writes whatever the permissions say: a read-only bind mount in a mount namespace of
+        // the child's own stops it. For the folder, the file itself is mounted writable again.
+        const QString mount = folder ? R"(mount --bind "$2" "$2" && mount -o remount,bind,ro "$2" && mount --bind "$3" "$1")"
+                                     : R"(mount --bind "$1" "$1" && mount -o remount,bind,ro "$1")";
+        startChild(restoring, home, {"-m", "sh", "-c", mount + R"( || exit 99; exec "$4" restore)", "sh", file, config,
+                                     home.path() + "/writable.ini", QCoreApplication::applicationDirPath() + "/typing_child"},
+                   "unshare");
+    } else {
+        QFile::setPermissions(folder ? config : file, folder ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                             : QFileDevice::ReadOwner);
+        startChild(restoring, home, {"restore"});
+    }
+    QVERIFY(restoring.waitForFinished(20000));
+    if (restoring.exitCode() == 99)
+        QSKIP("No read-only bind mount could be made here.");
+    const QStringList lines = QString::fromUtf8(restoring.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.mid(0, 4), (QStringList{"city North Vellmont Heights", "shown at start 1", "shown later 0", "notices 0"}));
+    // Found before anything was written, and said with its cause.
+    QVERIFY2(lines.value(4).contains(QRegularExpression("cannot be written \\(.+\\)")), qPrintable(lines.value(4)));
+    QFile left(file);
+    QVERIFY(left.open(QIODevice::ReadOnly));
+    QCOMPARE(left.readAll(), stored);
+    QFile::setPermissions(config, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void KilledTest::withoutADisplayItSaysSoAndEndsWithStatusOne_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no display named") << QString() << "DISPLAY is not set";
+    QTest::newRow("display not running") << ":97" << "the display \":97\" cannot be reached";
+}
+
+// Qt aborted: exit status 134 and a core file.
+void KilledTest::withoutADisplayItSaysSoAndEndsWithStatusOne()
+{
+    QFETCH(QString, display);
+    QFETCH(QString, cause);
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    if (!display.isEmpty())
+        environment.insert("DISPLAY", display);
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(home.path());
+    program.start(MISTLEFOLD_PROGRAM, QStringList());
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(said.contains(cause) && said.contains("display"), qPrintable(said));
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QDir(home.path()).entryList({"core*"}), QStringList());
 }
 
 QTEST_GUILESS_MAIN(KilledTest)

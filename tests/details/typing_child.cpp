@@ -1,7 +1,9 @@
 // A program run by tst_killed: it opens the main window in its own settings folder and either
-// types into "City:" and then waits to be killed, prints what "City:" holds at start, or runs
-// until it is asked to terminate, leaving a mark when its clean-up runs.
+// types into "City:" and then waits to be killed, prints what "City:" holds at start, runs until
+// it is asked to terminate, leaving a mark when its clean-up runs, or ("restore") types at the
+// end of "City:" and prints what it holds and what messages were shown, at start and later.
 #include "Controls.h"
+#include "TestDoubles.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "shell/Program.h"
@@ -28,6 +30,22 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<IdleEngine>()); });
+    if (app.arguments().value(1) == QLatin1String("restore")) {
+        RecordingMessageBoxes boxes;
+        Form1 form;
+        const qsizetype atStart = boxes.shown.size();
+        form.show();
+        QLineEdit *city = control<QLineEdit>(form, "Text1_1");
+        city->setFocus();
+        QCoreApplication::processEvents();
+        city->end(false);
+        QTest::keyClicks(city, QStringLiteral(" Heights"));
+        std::printf("city %s\nshown at start %d\nshown later %d\nnotices %d\n", qPrintable(city->text()),
+                    int(atStart), int(boxes.shown.size() - atStart), int(boxes.notices.size()));
+        for (const MessageBoxes::Message &message : std::as_const(boxes.shown))
+            std::printf("%s\n", qPrintable(message.text.section(QLatin1Char('\r'), 0, 0)));
+        return 0;
+    }
     Form1 form;
     if (app.arguments().value(1) == QLatin1String("type")) {
         form.show();

@@ -1,5 +1,6 @@
 // The real template filled with the real office: long values made to fit their boxes, and the
 // invitation exported as PDF. What the page shows is read from PDFs with poppler's tools.
+#include "Poppler.h"
 #include "ScriptedWordParty.h"
 #include "TestDoubles.h"
 
@@ -13,7 +14,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
 #include <QTest>
@@ -36,18 +36,6 @@ ScriptedPartyDetails sample()
     details.date = QDateTime(QDate(2026, 12, 8), QTime(0, 0));
     details.time = QDateTime(QDate(2026, 1, 1), QTime(19, 30));
     return details;
-}
-
-// The standard output of a poppler tool; empty (and a warning) when it fails.
-QString popplerOutput(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning() << tool << "failed:" << process.readAllStandardError();
-        return QString();
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Where the template's boxes for the long values lie on the page, in points: text the office cuts

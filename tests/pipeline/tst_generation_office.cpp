@@ -1,12 +1,15 @@
 // The whole way through with the real office: sample data, "Start Creating Template" pressed
 // while the office is still starting, the preview of the filled page, and the invitation saved
-// through the Save dialog and read back; and the advice, alone, when the office cannot start.
+// through the Save dialog, as a document and as a PDF, and read back; and the advice, alone, when
+// the office cannot start.
 #include "Controls.h"
 #include "OfficeReadBack.h"
+#include "Poppler.h"
 #include "TestFixture.h"
 #include "details/Form1.h"
 #include "generation/IsInstalled.h"
 #include "generation/PageSharpening.h"
+#include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "preview/Form2.h"
@@ -58,11 +61,12 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     Form2 &preview = *form.preview();
     QVERIFY(preview.isVisible());
 
-    // Of the work files only the filled document is left.
-    const QStringList files = QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden);
+    // Of the work files only the filled document is left, in the program's work folder.
+    QStringList files = QDir(TempFolder::path()).entryList(QDir::Files | QDir::Hidden);
+    files.removeOne(".lock");
     QCOMPARE(files.size(), 1);
     QVERIFY2(QRegularExpression("^plumix[1-9]{8}\\.doc$").match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString document = environment->tempFolder() + "/" + files[0];
+    const QString document = TempFolder::file(files[0]);
     QCOMPARE(preview.wordFile(), document);
 
     // The preview holds a picture of the filled Letter page, at least as fine as the screen.
@@ -108,10 +112,29 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     for (const char *placeholder : {"[GivenBy]", "[City]", "[Address]", "[State]", "[Date]", "[Time]"})
         QVERIFY2(!text.contains(QLatin1String(placeholder), Qt::CaseInsensitive), placeholder);
 
+    // Saved again through the same command, as a PDF: one page of the template's size (Letter),
+    // every value in its text, every font inside the file.
+    const QString pdf = environment->root() + "/Ketterly party.pdf";
+    dialogs->names.enqueue(pdf);
+    dialogs->filters.enqueue("PDF Files (*.pdf)");
+    control<QPushButton>(preview, "PushButton6")->click();
+    QCOMPARE(boxes->texts(), (QStringList{"Done.", "Done."}));
+    const QString info = popplerOutput("pdfinfo", {pdf});
+    QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
+    QVERIFY2(info.contains(QRegularExpression("Page size:\\s+612 x 792 pts")), qPrintable(info));
+    const QString pdfText = popplerOutput("pdftotext", {pdf, "-"}).simplified();
+    for (const char *value : {"Ilse and Bram Ketterly", "417 Larkspur Avenue, North Vellmont, WA",
+                              "December 8, at 7:30 P.M."})
+        QVERIFY2(pdfText.contains(QLatin1String(value)), value);
+    const QStringList fonts = pdfFonts(pdf);
+    QVERIFY(!fonts.isEmpty());
+    for (const QString &font : fonts)
+        QVERIFY2(isEmbedded(font), qPrintable(font));
+
     // Going back removes the filled document; the saved copy stays.
     control<QPushButton>(preview, "PushButton8")->click();
     QVERIFY(!QFile::exists(document));
-    QVERIFY(QFile::exists(saved));
+    QVERIFY(QFile::exists(saved) && QFile::exists(pdf));
     QVERIFY(form.isVisible());
 }
 

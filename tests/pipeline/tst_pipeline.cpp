@@ -1,11 +1,13 @@
 // "Start Creating Template" end to end against the scripted engine: the work files, the order of
-// the engine calls, re-entry, taken names, and every failure path ending in the preview.
+// the engine calls, re-entry and the end of the program during a run, taken names, and every
+// failure path ending in the preview.
 #include "Controls.h"
 #include "ScriptedWordServer.h"
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "generation/PageSharpening.h"
+#include "generation/TempFolder.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -82,8 +84,11 @@ private Q_SLOTS:
     void cleanup();
 
     void runEndsInThePreviewWithOneNewDocument();
-    void secondClickDuringARunDoesNothing();
-    void existingTemplateFileIsUsedAndDeleted();
+    void secondClickDoesNothing_data();
+    void secondClickDoesNothing();
+    void closingTheMainWindowDuringARunEndsItThere();
+    void whatStandsAtTheTemplatesPlace_data();
+    void whatStandsAtTheTemplatesPlace();
     void takenDocumentNameIsNeverReused();
     void engineThatCannotStartReportsEachStepAndStillPreviews();
     void failedSnapshotNeverShowsAnOldPicture();
@@ -94,9 +99,12 @@ private Q_SLOTS:
     void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
 private:
+    // The work files in this program's work folder, its lock aside.
     QStringList tempFiles() const
     {
-        return QDir(environment->tempFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QStringList files = QDir(TempFolder::path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        files.removeOne(QStringLiteral(".lock"));
+        return files;
     }
 
     QScopedPointer<ScriptedWordServer> mWord;
@@ -139,12 +147,13 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     const QStringList files = tempFiles();
     QCOMPARE(files.size(), 1);
     QVERIFY2(DocumentName.match(files[0]).hasMatch(), qPrintable(files[0]));
-    const QString documentPath = environment->tempFolder() + "/" + files[0];
+    const QString documentPath = TempFolder::file(files[0]);
+    QCOMPARE(QDir(environment->tempFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
     QCOMPARE(preview.wordFile(), documentPath);
     QCOMPARE(unscaledPage(preview).size(), testPage().size());
 
     // One instance fills and saves, a second one pictures the saved document.
-    const QString templatePath = environment->tempFolder() + "/template.dot";
+    const QString templatePath = TempFolder::file("template.dot");
     QCOMPARE(mWord->applicationsCreated, 2);
     QCOMPARE(mWord->applicationsQuit, 2);
     QCOMPARE(mWord->documents.size(), 2);
@@ -170,13 +179,31 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     QVERIFY(!QGuiApplication::clipboard()->image().isNull()); // the clipboard keeps the page
 }
 
-void PipelineTest::secondClickDuringARunDoesNothing()
+void PipelineTest::secondClickDoesNothing_data()
 {
+    QTest::addColumn<int>("queuedAt"); // the engine instance whose start queues the second click
+    QTest::newRow("delivered while the run yields before writing the template") << 0;
+    // A double click used to run the pipeline again behind the preview, and to report the second
+    // preview's missing picture.
+    QTest::newRow("delivered after the run, to the hidden window") << 2;
+}
+
+void PipelineTest::secondClickDoesNothing()
+{
+    QFETCH(int, queuedAt);
     Form1 form;
     form.show();
-    // Queued now, delivered while the run yields before writing the template.
     QPushButton *start = control<QPushButton>(form, "PushButton6");
-    QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection);
+    const auto queueClick = [start] { QMetaObject::invokeMethod(start, &QPushButton::click, Qt::QueuedConnection); };
+    int started = 0;
+    AutomationServers::registerServer(WordProgId, [&] {
+        if (++started == queuedAt)
+            queueClick();
+        return CreateObject(ScriptedWordServer::ProgId);
+    });
+    mWord->applicationsCreated = 0;
+    if (queuedAt == 0)
+        queueClick();
     start->click();
     QCoreApplication::processEvents();
 
@@ -184,15 +211,65 @@ void PipelineTest::secondClickDuringARunDoesNothing()
     QCOMPARE(tempFiles().size(), 1);
     QVERIFY(boxes->shown.isEmpty());
     QVERIFY(!form.isBusy());
+    QVERIFY(form.preview() && form.preview()->isVisible());
 }
 
-void PipelineTest::existingTemplateFileIsUsedAndDeleted()
+// A close inside the run's one yield used to let the run go on: it started the engine again and
+// reported each of its steps failing.
+void PipelineTest::closingTheMainWindowDuringARunEndsItThere()
 {
-    const QString templatePath = environment->tempFolder() + "/template.dot";
-    QFile existing(templatePath);
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("a template of the user's own");
-    existing.close();
+    Form1 form;
+    form.show();
+    mWord->applicationsCreated = 0;
+    QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+    click(form, "PushButton6");
+
+    QVERIFY(Program::hasEnded());
+    QCOMPARE(mWord->applicationsCreated, 0);
+    QVERIFY(boxes->shown.isEmpty());
+    QVERIFY(!form.preview());
+    QVERIFY(!form.isBusy());
+    // The work folder went with the program, and nothing was written after it.
+    QCOMPARE(QDir(environment->tempFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void PipelineTest::whatStandsAtTheTemplatesPlace_data()
+{
+    QTest::addColumn<QString>("linkTo"); // empty: a file of the program's own
+    QTest::addColumn<QByteArray>("usersFile");
+    QTest::newRow("a template file of ours is used") << QString() << QByteArray();
+    // A link was written through: the template landed outside the temporary folder and stayed.
+    QTest::newRow("a dangling link is not written through") << "outside.dot" << QByteArray();
+    // A link was read through: the user's own file was rendered, and could be saved.
+    QTest::newRow("a link to a file of the user's is not read") << "letter.doc" << QByteArray("the user's letter");
+}
+
+void PipelineTest::whatStandsAtTheTemplatesPlace()
+{
+    QFETCH(QString, linkTo);
+    QFETCH(QByteArray, usersFile);
+    const QString templatePath = TempFolder::file("template.dot");
+    const QString target = environment->root() + "/" + linkTo;
+    QByteArray expected;
+    if (linkTo.isEmpty()) {
+        expected = "a template of our own";
+        QFile own(templatePath);
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.write(expected);
+    } else {
+        QFile resource(":/CUSTOM/101");
+        QVERIFY(resource.open(QIODevice::ReadOnly));
+        expected = resource.readAll();
+        if (!usersFile.isEmpty()) {
+            QFile users(target);
+            QVERIFY(users.open(QIODevice::WriteOnly));
+            users.write(usersFile);
+        }
+        QVERIFY(QFile::link(target, templatePath));
+    }
+    Form1 form;
+    form.show();
     // What the engine would open is read when it starts.
     QByteArray opened;
     AutomationServers::registerServer(WordProgId, [&] {
@@ -201,12 +278,14 @@ void PipelineTest::existingTemplateFileIsUsedAndDeleted()
             opened = file.readAll();
         return CreateObject(ScriptedWordServer::ProgId);
     });
-
-    Form1 form;
     click(form, "PushButton6");
-    QCOMPARE(opened, QByteArray("a template of the user's own"));
+    QCOMPARE(opened, expected);
     QCOMPARE(mWord->documents[0]->path, templatePath);
-    QVERIFY(!QFile::exists(templatePath));
+    QVERIFY(!QFileInfo(templatePath).exists() && !QFileInfo(templatePath).isSymLink());
+    if (!linkTo.isEmpty()) {
+        QFile left(target);
+        QCOMPARE(left.open(QIODevice::ReadOnly) ? left.readAll() : QByteArray(), usersFile);
+    }
     QVERIFY(boxes->shown.isEmpty());
 }
 
@@ -214,16 +293,17 @@ void PipelineTest::takenDocumentNameIsNeverReused()
 {
     // The start-up's draw, then "plumix11111111", then fives.
     random->values = {0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.5};
-    const QString taken = environment->tempFolder() + "/plumix11111111.doc";
+    const QString taken = TempFolder::file("plumix11111111.doc");
     QFile file(taken);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("the user's earlier invitation");
     file.close();
 
     Form1 form;
+    form.show();
     click(form, "PushButton6");
     QVERIFY(form.preview());
-    QCOMPARE(form.preview()->wordFile(), environment->tempFolder() + "/plumix55555555.doc");
+    QCOMPARE(form.preview()->wordFile(), TempFolder::file("plumix55555555.doc"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the user's earlier invitation"));
     QCOMPARE(random->seeds.size(), 1 + 16); // start-up, then one reseed before every digit
@@ -261,23 +341,25 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
     QImage old(64, 64, QImage::Format_RGB32);
     old.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(old);
-    QVERIFY(old.save(environment->tempFolder() + "/temp.bmp", "BMP")); // left by an earlier run
+    QVERIFY(old.save(TempFolder::file("temp.bmp"), "BMP")); // left by an earlier run
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
 
     Form1 form;
+    form.show();
     click(form, "PushButton6");
     QCOMPARE(lines(boxes->reports(), "SaveDocAsJPG"), (QList<int>{120, 122}));
     QCOMPARE(lines(boxes->reports(), "PushButton6_Click"), QList<int>{202});
     QVERIFY(form.preview());
     QVERIFY(unscaledPage(*form.preview()).isNull() || unscaledPage(*form.preview()).size() != old.size());
     QVERIFY(page(*form.preview()).isNull());
-    QVERIFY(!QFile::exists(environment->tempFolder() + "/temp.bmp"));
+    QVERIFY(!QFile::exists(TempFolder::file("temp.bmp")));
     QVERIFY(!form.isBusy());
 }
 
 void PipelineTest::nextRunNeverShowsThePreviousPage()
 {
     Form1 form;
+    form.show();
     click(form, "PushButton6");
     QVERIFY(form.preview());
     Form2 &preview = *form.preview();

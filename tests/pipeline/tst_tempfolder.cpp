@@ -1,11 +1,15 @@
 // Where the work files go: TEMP when set, otherwise a private folder that nobody else can plant
-// files in or redirect.
+// files in or redirect; inside it a work folder of each running program's own, which goes when
+// the program ends, or, when it was killed, when the next one starts.
 #include "TestFixture.h"
 #include "generation/TempFolder.h"
+#include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +24,9 @@ private Q_SLOTS:
     void privateFolderIsMadeWithOwnerOnlyAccess();
     void privateFolderThatIsALinkIsRefused();
     void privateFolderOfAnotherUserIsRefused();
-    void emptyPrivateFolderIsRemovedAtTheEnd();
+    void workFolderIsTheProgramsOwn();
+    void workFolderGoesAtTheEndWithWhatItHolds();
+    void leftoversOfProgramsThatAreGoneAreSwept();
 
 private:
     QString privateFolder() const { return mSystemTemp->path() + "/mistlefold-" + QString::number(getuid()); }
@@ -45,18 +51,17 @@ void TempFolderTest::cleanup()
 
 void TempFolderTest::tempOrTEMPWhenSet()
 {
-    QCOMPARE(TempFolder::path(), environment->tempFolder());
-    QCOMPARE(TempFolder::file("temp.bmp"), environment->tempFolder() + "/temp.bmp");
+    QCOMPARE(TempFolder::base(), environment->tempFolder());
     qunsetenv("TEMP");
     qputenv("temp", "/some/where");
-    QCOMPARE(TempFolder::path(), QStringLiteral("/some/where"));
+    QCOMPARE(TempFolder::base(), QStringLiteral("/some/where"));
     qunsetenv("temp");
 }
 
 void TempFolderTest::privateFolderIsMadeWithOwnerOnlyAccess()
 {
     qputenv("TEMP", ""); // set but empty counts as unset
-    QCOMPARE(TempFolder::path(), privateFolder());
+    QCOMPARE(TempFolder::base(), privateFolder());
     struct stat info {};
     QCOMPARE(::lstat(QFile::encodeName(privateFolder()).constData(), &info), 0);
     QVERIFY(S_ISDIR(info.st_mode));
@@ -64,7 +69,7 @@ void TempFolderTest::privateFolderIsMadeWithOwnerOnlyAccess()
 
     // A folder of ours that others could enter is closed again.
     ::chmod(QFile::encodeName(privateFolder()).constData(), 0777);
-    QCOMPARE(TempFolder::path(), privateFolder());
+    QCOMPARE(TempFolder::base(), privateFolder());
     QCOMPARE(::lstat(QFile::encodeName(privateFolder()).constData(), &info), 0);
     QCOMPARE(info.st_mode & 0777, mode_t(0700));
 }
@@ -74,7 +79,7 @@ void TempFolderTest::privateFolderThatIsALinkIsRefused()
     qunsetenv("TEMP");
     QTemporaryDir elsewhere;
     QVERIFY(QFile::link(elsewhere.path(), privateFolder()));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::path());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::base());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::file("template.dot"));
 }
 
@@ -84,21 +89,72 @@ void TempFolderTest::privateFolderOfAnotherUserIsRefused()
     QVERIFY(QDir().mkdir(privateFolder()));
     if (::chown(QFile::encodeName(privateFolder()).constData(), getuid() + 1, getgid()) != 0)
         QSKIP("only root can give a folder to another user");
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::path());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::base());
 }
 
-void TempFolderTest::emptyPrivateFolderIsRemovedAtTheEnd()
+void TempFolderTest::workFolderIsTheProgramsOwn()
+{
+    const QString folder = TempFolder::path();
+    QCOMPARE(QFileInfo(folder).path(), environment->tempFolder());
+    QVERIFY(QFileInfo(folder).fileName().startsWith("mistlefold-run-"));
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0700));
+    QCOMPARE(TempFolder::file("temp.bmp"), folder + "/temp.bmp");
+    QCOMPARE(TempFolder::path(), folder); // one per program
+
+    // A folder that was removed under the program is made again.
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QFileInfo(TempFolder::path()).isDir());
+}
+
+void TempFolderTest::workFolderGoesAtTheEndWithWhatItHolds()
 {
     qunsetenv("TEMP");
     const QString folder = TempFolder::path();
+    QCOMPARE(QFileInfo(folder).path(), privateFolder());
     QFile file(folder + "/plumix12345678.doc");
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    TempFolder::removePrivateFolderIfEmpty();
-    QVERIFY(QFileInfo::exists(folder)); // the user's document is still inside
-    QVERIFY(file.remove());
-    TempFolder::removePrivateFolderIfEmpty();
+    Program::runCleanups(); // the first use added the hook
     QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(!QFileInfo::exists(privateFolder())); // empty, so removed as well
+}
+
+// A killed program left its filled document, and an office that crashed while saving its "lu"
+// file; nothing removed them. The next start does, and leaves alone whatever is not such a
+// leftover.
+void TempFolderTest::leftoversOfProgramsThatAreGoneAreSwept()
+{
+    const QDir temp(environment->tempFolder());
+    const auto makeFolder = [](const QString &folder, const QStringList &files) {
+        QDir().mkpath(folder);
+        for (const QString &file : files) {
+            QFile made(folder + "/" + file);
+            made.open(QIODevice::WriteOnly);
+            made.write("x");
+        }
+        return folder;
+    };
+    const QString killed = makeFolder(temp.filePath("mistlefold-run-KiLLed"), {".lock", "plumix12345678.doc", "lu12345abc.tmp"});
+    const QString running = makeFolder(temp.filePath("mistlefold-run-RunNng"), {".lock", "plumix87654321.doc"});
+    const QString starting = makeFolder(temp.filePath("mistlefold-run-StaRtg"), {".lock.new"});
+    const QString other = makeFolder(temp.filePath("other"), {".lock"});
+    // A link named like a work folder, to what looks like a leftover elsewhere.
+    const QString target = makeFolder(environment->root() + "/elsewhere", {".lock", "keep.doc"});
+    QVERIFY(QFile::link(target, temp.filePath("mistlefold-run-LinKed")));
+    // The running program holds its lock.
+    const int held = ::open(QFile::encodeName(running + "/.lock").constData(), O_RDONLY);
+    QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+    const QString mine = TempFolder::path();
+
+    TempFolder::sweepLeftovers();
+    ::close(held);
+    QVERIFY(!QFileInfo::exists(killed));
+    for (const QString &kept : {running + "/plumix87654321.doc", starting + "/.lock.new", other + "/.lock",
+                                target + "/keep.doc", mine + "/.lock"})
+        QVERIFY2(QFileInfo::exists(kept), qPrintable(kept));
+    QVERIFY(QFileInfo(temp.filePath("mistlefold-run-LinKed")).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TempFolderTest)

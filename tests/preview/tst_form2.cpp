@@ -1,6 +1,7 @@
 // The preview window as a whole: its design, what loading it does, pointer feedback, the set-up
 // on first showing, "< Back", closing, and the next hand-over after going back.
 #include "Controls.h"
+#include "Legibility.h"
 #include "PreviewTestSupport.h"
 #include "TestFixture.h"
 #include "preview/Form2.h"
@@ -11,6 +12,7 @@
 #include "shell/FileUtils.h"
 #include "shell/Program.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
@@ -139,6 +141,40 @@ private slots:
         QCOMPARE(chain, designed);
     }
 
+    // At a scale factor of 2 the design (1312 x 1252 pixels) is larger than a 1280 x 1024 screen.
+    // A window too large for its screen sits at its top-left corner, and only what can scroll gives
+    // up room: the viewport frame shrinks, its bars follow its edges, the controls below move up.
+    // Run on the usual test screen, where the design fits, and as tst_form2_hidpi on that screen.
+    void theWindowKeepsOnItsScreen()
+    {
+        handOver({816, 1056}, QString());
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect available = form->screen()->availableGeometry();
+        QVERIFY(available.contains(form->frameGeometry()));
+        const QSize shrunk = QSize(656, 626) - form->size();
+        if (shrunk == QSize(0, 0)) // centred, give or take the frame's border
+            QVERIFY((form->geometry().center() - available.center()).manhattanLength() <= 4);
+        else
+            QCOMPARE(form->frameGeometry().topLeft(), available.topLeft());
+        const int dx = shrunk.width();
+        const int dy = shrunk.height();
+        QCOMPARE(Picture2()->geometry(), QRect(8, 8, 622 - dx, 495 - dy));
+        QCOMPARE(HScroll1()->geometry(), QRect(8, 503 - dy, 622 - dx, 17));
+        QCOMPARE(VScroll1()->geometry(), QRect(630 - dx, 8, 17, 495 - dy));
+        QCOMPARE(Frame1()->geometry(), QRect(8, 524 - dy, 640 - dx, 57));
+        for (QPushButton *button : {PushButton1(), PushButton2()})
+            QVERIFY(Frame1()->rect().contains(button->geometry()));
+        QCOMPARE(PushButton8()->geometry().topLeft(), QPoint(8, 590 - dy));
+        QCOMPARE(PushButton6()->geometry().bottomRight(), QPoint(647 - dx, 616 - dy));
+        QVERIFY(PushButton8()->geometry().right() < PushButton6()->geometry().left());
+        // The bars still reach the page's far corner.
+        HScroll1()->setValue(HScroll1()->maximum());
+        VScroll1()->setValue(VScroll1()->maximum());
+        const QRect page = Picture1()->geometry();
+        QVERIFY(qAbs(page.right() + 1 - Picture2()->scaleWidth()) < 10);
+        QVERIFY(qAbs(page.bottom() + 1 - Picture2()->scaleHeight()) < 10);
+    }
+
     void loadingDressesTheWindowQuietly()
     {
         QCOMPARE(form->windowTitle(), AppInfo::ProductName);
@@ -178,6 +214,72 @@ private slots:
         form->setMousePointer(Window::Custom);
         handOver({700, 900}, QString());
         QCOMPARE(form->MousePointer(), int(Window::Default));
+    }
+
+    // The window takes the button-face colour and keeps white buttons; with a dark scheme the
+    // captions kept the theme's light text colour, white on the white buttons.
+    void captionsStayReadableUnderADarkScheme_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"Frame1", "PushButton1", "PushButton2", "PushButton6", "PushButton8"})
+            QTest::newRow(name) << name;
+    }
+    void captionsStayReadableUnderADarkScheme()
+    {
+        QFETCH(QString, name);
+        const Legibility::ApplicationPalette dark(Legibility::darkPalette());
+        form = std::make_unique<Form2>(mainWindow.get());
+        handOver({700, 900}, QString());
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QWidget *widget = control(*form, name);
+        QRect lettering = widget->rect().adjusted(4, 4, -4, -4); // a button's caption, inside its edge
+        if (auto *frame = qobject_cast<QGroupBox *>(widget))
+            lettering = Legibility::titleArea(frame);
+        QVERIFY2(Legibility::brightnessSpread(widget, lettering) >= Legibility::ReadableSpread,
+                 qPrintable(QString::number(Legibility::brightnessSpread(widget, lettering))));
+    }
+
+    // What a screen reader says where the captions say too little ("less than Back") or nothing.
+    void controlsHaveClearAccessibleNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::newRow("horizontal bar") << "HScroll1" << "Scroll the page left or right";
+        QTest::newRow("vertical bar") << "VScroll1" << "Scroll the page up or down";
+        QTest::newRow("page") << "Picture1" << "Invitation page";
+        QTest::newRow("Zoom In") << "PushButton1" << "Zoom In";
+        QTest::newRow("Zoom Out") << "PushButton2" << "Zoom Out";
+        QTest::newRow("Back") << "PushButton8" << "Back";
+        QTest::newRow("Save") << "PushButton6" << "Save Results To Word File";
+    }
+    void controlsHaveClearAccessibleNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, accessibleName);
+        handOver({700, 900}, QString());
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(*form, name));
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
+    }
+
+    // The bars take the focus first; the style draws no focus mark on them, so a keyboard user
+    // could not tell where the arrow keys would act.
+    void aFocusedBarIsMarkedAndMovesThePageByKey()
+    {
+        handOver({812, 1000}, QString());
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        PushButton1()->setFocus(Qt::TabFocusReason);
+        const QImage unfocused = VScroll1()->grab().toImage();
+        VScroll1()->setFocus(Qt::TabFocusReason);
+        QVERIFY(VScroll1()->grab().toImage() != unfocused);
+
+        QTest::keyClick(VScroll1(), Qt::Key_Down);
+        QTest::keyClick(VScroll1(), Qt::Key_PageDown);
+        QCOMPARE(VScroll1()->value(), 2);
+        QCOMPARE(Picture1()->pos(), QPoint(0, -20));
+        QTest::keyClick(VScroll1(), Qt::Key_Up);
+        QCOMPARE(Picture1()->pos(), QPoint(0, -10));
     }
 
     void firstShowSetsUpOnceAndLaterActivationsChangeNothing()
@@ -247,6 +349,21 @@ private slots:
         QCOMPARE(boxes->shown.size(), 0);
     }
 
+    // A second run handed over its document while the window held the first one, which then
+    // stayed behind with the user's details in it.
+    void aNewDocumentReplacesTheOneHeldBefore()
+    {
+        const QString first = writeDocument(environment->tempFolder(), QStringLiteral("plumix11111111.doc"));
+        const QString second = writeDocument(environment->tempFolder(), QStringLiteral("plumix22222222.doc"));
+        handOver({700, 900}, first);
+        handOver({700, 900}, second);
+        QVERIFY(!FileExists(first));
+        QVERIFY(FileExists(second));
+        QCOMPARE(form->wordFile(), second);
+        form->setWordFile(second); // the same document again is kept
+        QVERIFY(FileExists(second));
+    }
+
     // Without a new set-up the second page would be zoomed from the first page's picture, with
     // the first page's sizes and scroll ranges.
     void theNextHandOverPreviewsTheNewPage()
@@ -265,12 +382,12 @@ private slots:
         QCOMPARE(Zoom_Ori()->picture().size(), QSize(500, 1000));
         QCOMPARE(Picture1()->geometry(), QRect(0, 0, 500, 1000));
         QVERIFY(!HScroll1()->isEnabled());
-        QCOMPARE(VScroll1()->maximum(), 50); // nearest(50.5)
+        QCOMPARE(VScroll1()->maximum(), 51); // nearest(50.9)
         QCOMPARE(state().mVStep, 10);
 
         QTest::mouseClick(PushButton1(), Qt::LeftButton);
         QCOMPARE(Picture1()->size(), QSize(625, 1250));
-        QCOMPARE(VScroll1()->maximum(), 76); // nearest(75.5)
+        QCOMPARE(VScroll1()->maximum(), 76); // nearest(75.9)
         press(Picture1(), {100, 900});
         moveHeld(Picture1(), {100, 500});
         QCOMPARE(Picture1()->pos(), QPoint(0, -400));

@@ -1,7 +1,9 @@
 // "Save Results To Word File": the Save dialog's settings, the overwrite question, the byte-for-
-// byte copy, "Done.", and failed copies that keep the user's existing file.
+// byte copy or the PDF, "Done.", and failed saves that keep the user's existing file.
 #include "Controls.h"
+#include "ScriptedWordServer.h"
 #include "TestFixture.h"
+#include "automation/CreateObject.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -39,6 +41,8 @@ QByteArray documentBytes()
 }
 
 const QString Done = QStringLiteral("Done.");
+const QString WordFiles = QStringLiteral("Word Files (*.doc)");
+const QString PdfFiles = QStringLiteral("PDF Files (*.pdf)");
 
 } // namespace
 
@@ -51,15 +55,18 @@ class SaveTest : public TestFixture
     {
         return QDir(destination.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    void save(const QString &chosen)
+    void save(const QString &chosen, const QString &filter = WordFiles)
     {
         dialogs->names.enqueue(chosen);
+        dialogs->filters.enqueue(filter);
         QTest::mouseClick(control(*form, "PushButton6"), Qt::LeftButton);
     }
 
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
     QTemporaryDir destination;
+    // The document engine a PDF is made by; a .doc save never touches it.
+    std::unique_ptr<ScriptedWordServer> engine;
 
 private slots:
     void init()
@@ -69,6 +76,9 @@ private slots:
         form->setWordFile(QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc")));
         writeAll(form->wordFile(), documentBytes());
         QVERIFY(destination.isValid());
+        engine = std::make_unique<ScriptedWordServer>();
+        engine->registerAs(WordProgId);
+        engine->content.stories = {QStringLiteral("Christmas party at the home of Ilse and Bram Ketterly")};
     }
     void cleanup()
     {
@@ -76,6 +86,7 @@ private slots:
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
         form.reset();
+        engine.reset();
         TestFixture::cleanup();
     }
 
@@ -85,7 +96,7 @@ private slots:
         QCOMPARE(dialogs->shown.size(), 1);
         QCOMPARE(dialogs->shown[0].fileName, QString());
         QCOMPARE(dialogs->shown[0].title, QStringLiteral("Save File"));
-        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc"));
+        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf"));
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(boxes->shown[0].title, AppInfo::appTitle());
         QCOMPARE(destinationFiles(), QStringList());
@@ -103,6 +114,42 @@ private slots:
         // The document stays for further saves; the dialog's name starts empty every time.
         QCOMPARE(readAll(form->wordFile()), documentBytes());
         QCOMPARE(dialogs->shown[1].fileName, QString());
+        // A copy never starts the document engine.
+        QCOMPARE(engine->log, QStringList());
+    }
+
+    // The PDF entry, or a name ending in ".pdf" under either entry, gives a PDF made by the
+    // engine from the filled document; any other name under the Word entry a copy.
+    void theChosenFormatIsWritten_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("pdf");
+        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << true;
+        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << true;
+        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << true;
+        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true;
+        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false;
+    }
+    void theChosenFormatIsWritten()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, filter);
+        QFETCH(bool, pdf);
+        save(target(name), filter);
+        QCOMPARE(boxes->texts(), QStringList{Done});
+        QCOMPARE(destinationFiles(), QStringList{name});
+        const QByteArray written = readAll(target(name));
+        if (pdf) {
+            QVERIFY2(written.startsWith("%PDF-1.4 scripted\nChristmas party at the home of Ilse and Bram Ketterly"),
+                     written.left(80).constData());
+            QCOMPARE(engine->logOf(QStringLiteral("Documents.Open")),
+                     QStringList{"Documents.Open(" + form->wordFile() + ",ReadOnly:=True)"});
+            QCOMPARE(engine->logOf(QStringLiteral("Document.ExportAsFixedFormat")).size(), 1);
+        } else {
+            QCOMPARE(written, documentBytes());
+            QCOMPARE(engine->log, QStringList());
+        }
     }
 
     void answeringNoKeepsTheExistingFile()
@@ -160,6 +207,25 @@ private slots:
         QVERIFY(!boxes->texts().contains(Done));
         QCOMPARE(readAll(target(QStringLiteral("invite.doc"))), QByteArray("the guest list"));
         QCOMPARE(destinationFiles(), QStringList{QStringLiteral("invite.doc")});
+    }
+
+    // The engine failing to make the PDF: its report, the user's earlier PDF as it was, nothing
+    // left beside it, and no "Done.".
+    void aFailedPdfExportKeepsTheOldFileAndSaysNotDone()
+    {
+        const QString chosen = target(QStringLiteral("invite.pdf"));
+        writeAll(chosen, "last year's invitation");
+        engine->fail(QStringLiteral("Document.ExportAsFixedFormat"), QStringLiteral("The PDF could not be written."));
+        boxes->answers.enqueue(MessageBoxes::Yes);
+        save(chosen, PdfFiles);
+        QCOMPARE(boxes->reports().size(), 1);
+        QVERIFY2(boxes->reports()[0].startsWith(QStringLiteral(
+                     "The PDF could not be written.\r\nin Tinselmark2021/08/31.Form2.PushButton6_Click at line 126\r\r")),
+                 qPrintable(boxes->reports()[0]));
+        QVERIFY(!boxes->texts().contains(Done));
+        QCOMPARE(readAll(chosen), QByteArray("last year's invitation"));
+        QCOMPARE(destinationFiles(), QStringList{QStringLiteral("invite.pdf")});
+        QCOMPARE(engine->applicationsQuit, 1);
     }
 
     void aReadOnlyFolderKeepsTheOldFile()

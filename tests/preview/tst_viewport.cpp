@@ -9,14 +9,15 @@
 
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
 
 using namespace PreviewTest;
 
-// The frame Picture2 is 622 x 495 outside and 618 x 491 inside its border; at zoom 1.0 the page box
-// is as large as the picture's logical size.
+// The frame Picture2 is 622 x 495 outside and 618 x 491 inside its border; the page box overflows
+// it by what exceeds the inside. At zoom 1.0 the page box is as large as the picture's logical size.
 class ViewportTest : public TestFixture
 {
     Q_OBJECT
@@ -114,10 +115,10 @@ private slots:
         QTest::addColumn<int>("pageWidth");
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("step");
-        QTest::newRow("overflow 100") << 722 << 100 << 1;
-        QTest::newRow("overflow 101") << 723 << 10 << 10;
-        QTest::newRow("overflow 105") << 727 << 10 << 10;
-        QTest::newRow("overflow 115") << 737 << 12 << 10;
+        QTest::newRow("overflow 100") << 718 << 100 << 1;
+        QTest::newRow("overflow 101") << 719 << 10 << 10;
+        QTest::newRow("overflow 105") << 723 << 10 << 10;
+        QTest::newRow("overflow 115") << 733 << 12 << 10;
     }
     void scrollRangeFollowsTheOverflow()
     {
@@ -137,8 +138,8 @@ private slots:
     void everyRepaintBringsTheBarsInLine()
     {
         preview({812, 600});
-        QCOMPARE(HScroll1()->maximum(), 19);
-        QCOMPARE(VScroll1()->maximum(), 10);
+        QCOMPARE(HScroll1()->maximum(), 19); // nearest(19.4)
+        QCOMPARE(VScroll1()->maximum(), 11); // nearest(10.9)
         press(Picture1(), {400, 100});
         moveHeld(Picture1(), {305, 60});
         release(Picture1(), {305, 60});
@@ -148,8 +149,8 @@ private slots:
         QCOMPARE(pagePosition(), QPoint(0, 0));
         QCOMPARE(HScroll1()->value(), 0);
         QCOMPARE(VScroll1()->value(), 0);
-        QCOMPARE(HScroll1()->maximum(), 39); // nearest(39.3)
-        QCOMPARE(VScroll1()->maximum(), 26); // nearest(25.5)
+        QCOMPARE(HScroll1()->maximum(), 40); // nearest(39.7)
+        QCOMPARE(VScroll1()->maximum(), 26); // nearest(25.9)
         QVERIFY(HScroll1()->isEnabled() && VScroll1()->isEnabled());
 
         zoom(-2); // 609 x 450: inside the frame
@@ -157,6 +158,84 @@ private slots:
         QVERIFY(!HScroll1()->isEnabled() && !VScroll1()->isEnabled());
         QCOMPARE(state().mHStep, 0);
         QCOMPARE(state().mVStep, 0);
+        QCOMPARE(boxes->shown.size(), 0);
+    }
+
+    // After a zoom step each bar is enabled exactly when the page exceeds the frame's inside, and
+    // its range then reaches the page's far edge. Measured against the frame's outside, a page 1
+    // to 4 units too large got a disabled bar.
+    void barsFollowTheZoomedPageToTheUnit_data()
+    {
+        QTest::addColumn<int>("pageWidth");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("zoomedWidth");
+        QTest::newRow("in to 617") << 494 << 1 << 617; // floor(617.5)
+        QTest::newRow("in to 618, as wide as the inside") << 495 << 1 << 618;
+        QTest::newRow("out to 619") << 826 << -1 << 619; // floor(619.5)
+        QTest::newRow("in to 620") << 496 << 1 << 620;
+        QTest::newRow("in to 621") << 497 << 1 << 621;
+        QTest::newRow("in to 622, as wide as the outside") << 498 << 1 << 622;
+        QTest::newRow("in to 623") << 499 << 1 << 623;
+    }
+    void barsFollowTheZoomedPageToTheUnit()
+    {
+        QFETCH(int, pageWidth);
+        QFETCH(int, steps);
+        QFETCH(int, zoomedWidth);
+        preview({pageWidth, 300});
+        zoom(steps);
+        QCOMPARE(Picture1()->width(), zoomedWidth);
+        QCOMPARE(HScroll1()->isEnabled(), zoomedWidth > 618);
+        if (!HScroll1()->isEnabled())
+            return;
+        HScroll1()->setValue(HScroll1()->maximum());
+        // The page's right edge at the frame's inner right edge.
+        QCOMPARE(pagePosition().x() + Picture1()->width(), 618);
+    }
+
+    // The wheel over the page scrolls it through the bars (six values of 10 units a notch), or
+    // sideways with Shift; with Ctrl it zooms a step a notch within the buttons' limits. Touchpads
+    // send parts of a notch, which add up. Before, the wheel did nothing over the page.
+    void theWheelScrollsAndZooms_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<int>("turns");
+        QTest::addColumn<int>("hValue");
+        QTest::addColumn<int>("vValue");
+        QTest::addColumn<float>("zoom");
+        const int none = Qt::NoModifier;
+        QTest::newRow("down a notch") << none << QPoint(0, -120) << 1 << 0 << 6 << 1.0f;
+        QTest::newRow("up at the top") << none << QPoint(0, 120) << 1 << 0 << 0 << 1.0f;
+        QTest::newRow("down to the bottom") << none << QPoint(0, -120) << 12 << 0 << 51 << 1.0f;
+        QTest::newRow("touchpad, a notch in eighths") << none << QPoint(0, -15) << 8 << 0 << 6 << 1.0f;
+        QTest::newRow("touchpad, less than a value") << none << QPoint(0, -15) << 1 << 0 << 0 << 1.0f;
+        QTest::newRow("Shift: sideways") << int(Qt::ShiftModifier) << QPoint(0, -120) << 1 << 6 << 0 << 1.0f;
+        QTest::newRow("sideways wheel") << none << QPoint(-120, 0) << 2 << 12 << 0 << 1.0f;
+        QTest::newRow("Ctrl: in a step") << int(Qt::ControlModifier) << QPoint(0, 120) << 1 << 0 << 0 << 1.25f;
+        QTest::newRow("Ctrl: out a step") << int(Qt::ControlModifier) << QPoint(0, -120) << 1 << 0 << 0 << 0.75f;
+        QTest::newRow("Ctrl: touchpad thirds") << int(Qt::ControlModifier) << QPoint(0, 40) << 3 << 0 << 0 << 1.25f;
+        QTest::newRow("Ctrl: touchpad, not yet a step") << int(Qt::ControlModifier) << QPoint(0, 40) << 2 << 0 << 0 << 1.0f;
+        QTest::newRow("Ctrl: out past the smallest") << int(Qt::ControlModifier) << QPoint(0, -120) << 5 << 0 << 0 << 0.25f;
+    }
+    void theWheelScrollsAndZooms()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(QPoint, delta);
+        QFETCH(int, turns);
+        QFETCH(int, hValue);
+        QFETCH(int, vValue);
+        QFETCH(float, zoom);
+        preview({812, 1000}); // maxima 19 and 51, ten units a value
+        for (int turn = 0; turn < turns; ++turn) {
+            QWheelEvent wheel(QPointF(50, 50), Picture1()->mapToGlobal(QPointF(50, 50)), QPoint(), delta, Qt::NoButton,
+                              Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Picture1(), &wheel);
+        }
+        QCOMPARE(state().mZoom, zoom);
+        QCOMPARE(HScroll1()->value(), hValue);
+        QCOMPARE(VScroll1()->value(), vValue);
+        QCOMPARE(pagePosition(), QPoint(-10 * hValue, -10 * vValue));
         QCOMPARE(boxes->shown.size(), 0);
     }
 
@@ -173,15 +252,30 @@ private slots:
         QCOMPARE(pagePosition(), QPoint(618 - 812, 491 - 600));
     }
 
-    void aNarrowPageSnapsBetweenTheFrameEdges()
+    // A page that fits the frame on one axis stays put on that axis while it is dragged on the
+    // other; before, the clamp threw it against the frame's far edge on any move.
+    void aPageThatFitsStaysPutOnThatAxis_data()
     {
-        preview({300, 600});
+        QTest::addColumn<QSize>("logical");
+        QTest::addColumn<QPointF>("move");
+        QTest::addColumn<QPoint>("dragged");
+        QTest::newRow("narrow page, vertical drag") << QSize(300, 600) << QPointF(100, 90) << QPoint(0, -10);
+        QTest::newRow("narrow page, diagonal drag") << QSize(300, 600) << QPointF(60, 80) << QPoint(0, -20);
+        QTest::newRow("page as wide as the inside") << QSize(618, 600) << QPointF(70, 90) << QPoint(0, -10);
+        QTest::newRow("short page, horizontal drag") << QSize(812, 400) << QPointF(70, 100) << QPoint(-30, 0);
+        QTest::newRow("small page, any drag") << QSize(300, 400) << QPointF(140, 150) << QPoint(0, 0);
+    }
+    void aPageThatFitsStaysPutOnThatAxis()
+    {
+        QFETCH(QSize, logical);
+        QFETCH(QPointF, move);
+        QFETCH(QPoint, dragged);
+        preview(logical);
         press(Picture1(), {100, 100});
-        moveHeld(Picture1(), {100, 90}); // purely vertical: right edge to the frame's right
-        QCOMPARE(pagePosition(), QPoint(618 - 300, -10));
-        // The box moved up by 10 with the pointer, so the pointer now stands 10 lower in it.
-        moveHeld(Picture1(), {105, 100}); // left edge right of 0
-        QCOMPARE(pagePosition(), QPoint(0, -10));
+        moveHeld(Picture1(), move);
+        QCOMPARE(pagePosition(), dragged);
+        release(Picture1(), move);
+        QCOMPARE(boxes->shown.size(), 0);
     }
 
     void releaseMovesTheBarsToTheDraggedPlace()
@@ -224,14 +318,14 @@ private slots:
 
     void percentSettersTakeOnlyZeroToHundred()
     {
-        preview({812, 1000}); // vertical overflow 505: maximum nearest(50.5) = 50
-        QCOMPARE(VScroll1()->maximum(), 50);
+        preview({812, 1000}); // vertical overflow 509: maximum nearest(50.9) = 51
+        QCOMPARE(VScroll1()->maximum(), 51);
         form->SetVScrollbarByPercent(*VScroll1(), 101);
         form->SetVScrollbarByPercent(*VScroll1(), -1);
         QCOMPARE(VScroll1()->value(), 0);
         form->SetVScrollbarByPercent(*VScroll1(), 100);
-        QCOMPARE(VScroll1()->value(), 50);
-        QCOMPARE(pagePosition(), QPoint(0, -500));
+        QCOMPARE(VScroll1()->value(), 51);
+        QCOMPARE(pagePosition(), QPoint(0, -510));
         form->SetVScrollbarByPercent(*VScroll1(), 0);
         QCOMPARE(pagePosition(), QPoint(0, 0));
 

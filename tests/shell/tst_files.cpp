@@ -41,6 +41,7 @@ private Q_SLOTS:
     void settingsRoundTripKeepsTextExactly();
     void settingsWriteIsOnDiskWhenItReturns();
     void settingsWriteFailureIsReported();
+    void settingsFileOfRandomBytesIsReplacedWithoutAFalseFailure();
 
     void storedDatesReadBackToTheSecond_data();
     void storedDatesReadBackToTheSecond();
@@ -164,6 +165,26 @@ void FilesTest::settingsWriteFailureIsReported()
     file.close();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, blocked);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, write("Text1_1", "x"));
+}
+
+// Qt reads such a file as damaged and keeps saying so after a write has replaced it: the write
+// was reported as failed although it had succeeded.
+void FilesTest::settingsFileOfRandomBytesIsReplacedWithoutAFalseFailure()
+{
+    QRandomGenerator bytes(8);
+    QByteArray garbage(4096, Qt::Uninitialized);
+    bytes.fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
+    QDir().mkpath(QFileInfo(environment->settingsFile()).path());
+    QFile file(environment->settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(garbage);
+    file.close();
+
+    QCOMPARE(read("Text1_1", "<absent>"), QStringLiteral("<absent>"));
+    write("Text1_1", "North Vellmont");
+    QVERIFY(contentsOf(environment->settingsFile()).contains("Text1_1=North Vellmont"));
+    write("Text1_2", "417 Larkspur Avenue"); // and the next write as well
+    QCOMPARE(read("Text1_2"), QStringLiteral("417 Larkspur Avenue"));
 }
 
 void FilesTest::storedDatesReadBackToTheSecond_data()

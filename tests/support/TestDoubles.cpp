@@ -38,10 +38,13 @@ double ScriptedRandom::next()
     return value;
 }
 
-QString ScriptedFileDialogs::getSaveFileName(const SaveSettings &settings)
+FileDialogs::SaveChoice ScriptedFileDialogs::getSaveFileName(const SaveSettings &settings)
 {
     shown.append(settings);
-    return names.isEmpty() ? QString() : names.dequeue();
+    const QString filter = filters.isEmpty() ? filterNames(settings.filter).value(0) : filters.dequeue();
+    if (names.isEmpty())
+        return {};
+    return {names.dequeue(), filter};
 }
 
 TestEnvironment::TestEnvironment()

@@ -30,8 +30,10 @@ class RecordingMessageBoxes : public StandIn<MessageBoxes>
 {
 public:
     int show(const Message &message) override;
+    void notify(const Message &message) override { notices.append(message); }
 
     QList<Message> shown;
+    QList<Message> notices; // the messages shown without taking the focus
     QQueue<int> answers;
     // Runs while a box is "open", for tests that act during a modal box.
     std::function<void(const Message &)> onShow;
@@ -74,8 +76,10 @@ public:
 class ScriptedFileDialogs : public StandIn<FileDialogs>
 {
 public:
-    QString getSaveFileName(const SaveSettings &settings) override;
+    SaveChoice getSaveFileName(const SaveSettings &settings) override;
     QQueue<QString> names;
+    // The filter chosen with each name; the dialog's first entry when empty.
+    QQueue<QString> filters;
     QList<SaveSettings> shown;
 };
 

@@ -10,7 +10,10 @@
 #include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
@@ -20,6 +23,7 @@
 #include <rtl/bootstrap.hxx>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -304,6 +308,24 @@ OfficeSession::CallScope::~CallScope()
 QString OfficeSession::temporaryPath(const QString &suffix)
 {
     return QStringLiteral("%1/work-%2%3").arg(mProcess.tempFolder()).arg(++mTemporaryFiles).arg(suffix);
+}
+
+Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path, bool readOnly)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw RuntimeError(QStringLiteral("The document %1 could not be found.").arg(path));
+    const auto component = call(QStringLiteral("open the document %1").arg(path), [&] {
+        const Reference<css::frame::XComponentLoader> loader(mDesktop, UNO_QUERY_THROW);
+        return loader->loadComponentFromURL(
+            fileUrl(path), "_blank", 0,
+            properties({property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
+                        property("AsTemplate", Any(false)),
+                        property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+                        property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
+    });
+    if (!component.is())
+        throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
+    return component;
 }
 
 void OfficeSession::killNow()

@@ -8,6 +8,7 @@
 
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -65,6 +66,11 @@ public:
     const Reference<css::frame::XDesktop2> &desktop() const { return mDesktop; }
     // A path for a short-lived file of ours in the office's temporary folder.
     QString temporaryPath(const QString &suffix);
+
+    // Opens the document at path hidden, with macros never run, as itself (a template is not
+    // made into a new document), read-only when asked. Throws RuntimeError when it cannot be
+    // found or opened.
+    Reference<css::lang::XComponent> loadDocument(const QString &path, bool readOnly);
 
     // Runs work (office calls) and returns its result; "what" completes the description of a
     // failure: "The document engine could not <what>: ...". Work runs on another thread: it

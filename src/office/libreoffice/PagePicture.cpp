@@ -3,9 +3,6 @@
 #include "FileWrite.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -114,20 +111,7 @@ void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang:
 
 QImage renderSavedFirstPage(OfficeSession &session, const QString &path, double dotsPerInch)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        throw RuntimeError(QStringLiteral("The document %1 could not be found.").arg(path));
-    const auto model = session.call(QStringLiteral("open the document %1").arg(path), [&] {
-        const Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
-        return loader->loadComponentFromURL(
-            fileUrl(path), "_blank", 0,
-            properties({property("Hidden", Any(true)),
-                        property("ReadOnly", Any(true)),
-                        property("AsTemplate", Any(false)),
-                        property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-                        property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
-    });
-    if (!model.is())
-        throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
+    const auto model = session.loadDocument(path, true);
     QImage picture;
     try {
         picture = renderFirstPage(session, model, dotsPerInch);

@@ -2,12 +2,6 @@
 
 #include "WordDocument.h"
 
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
-
-#include <QFileInfo>
-
 #include <optional>
 
 Variant WordApplication::get(const QString &member)
@@ -60,22 +54,7 @@ Variant WordApplication::call(const QString &member, const QList<Variant> &posit
 Object WordApplication::open(const QString &path, bool readOnly)
 {
     ensureRunning();
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile())
-        throw RuntimeError(QStringLiteral("The document %1 could not be found.").arg(path));
-    const auto component = session().call(QStringLiteral("open the document %1").arg(path), [&] {
-        const Reference<css::frame::XComponentLoader> loader(session().desktop(), UNO_QUERY_THROW);
-        return loader->loadComponentFromURL(
-            fileUrl(path), "_blank", 0,
-            properties({property("Hidden", Any(true)),
-                        property("ReadOnly", Any(readOnly)),
-                        // A template opens as itself, not as a new document made from it.
-                        property("AsTemplate", Any(false)),
-                        property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-                        property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
-    });
-    if (!component.is())
-        throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
+    const auto component = session().loadDocument(path, readOnly);
     auto document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), component);
     mDocuments.append(document);
     return Object(document);

@@ -1,0 +1,147 @@
+// Work files on one temporary folder shared by programs that run side by side, are killed, or
+// run short of space: each program keeps to its own, a killed one's are removed by the next
+// start, and a write that runs out of space says so and hands nothing on.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+class WorkFoldersTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void twoProgramsAtOnceKeepToTheirOwnFiles();
+    void aKilledProgramsDocumentGoesAtTheNextStart();
+    void aWriteThatRunsOutOfSpaceHandsNothingOn_data();
+    void aWriteThatRunsOutOfSpaceHandsNothingOn();
+
+private:
+    // Starts pipeline_child (through launcher when given) with TEMP at temp and settings of its own.
+    void start(QProcess &child, const QString &temp, const QStringList &arguments, const QString &launcher = QString());
+    static QStringList linesOf(QProcess &child) { return QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts); }
+    QStringList leftIn(const QString &folder) const
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir mRoot;
+    int mChildren = 0;
+};
+
+void WorkFoldersTest::start(QProcess &child, const QString &temp, const QStringList &arguments, const QString &launcher)
+{
+    const QString home = mRoot.filePath(QStringLiteral("home-%1").arg(++mChildren));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TEMP", temp);
+    environment.insert("XDG_CONFIG_HOME", home + "/config");
+    environment.insert("XDG_CACHE_HOME", home + "/cache");
+    environment.insert("XDG_RUNTIME_DIR", home);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QDir().mkpath(home);
+    QDir().mkpath(temp);
+    child.setProcessEnvironment(environment);
+    const QString program = QCoreApplication::applicationDirPath() + "/pipeline_child";
+    if (launcher.isEmpty())
+        child.start(program, arguments);
+    else
+        child.start("unshare", QStringList{"-m", "sh", "-c", launcher, "sh", temp, program} + arguments);
+}
+
+// In 1 of 9 near-simultaneous starts one program deleted the other's page picture ("File not
+// found" at line 202, an empty preview), or its template.
+void WorkFoldersTest::twoProgramsAtOnceKeepToTheirOwnFiles()
+{
+    const QString temp = mRoot.filePath("shared");
+    QProcess first;
+    QProcess second;
+    start(first, temp, {"runs", "100"});
+    start(second, temp, {"runs", "100"});
+    QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+    const QStringList expected{"picture 400x500", "document plumix*.doc", "left plumix*.doc", "done"};
+    QCOMPARE(linesOf(first), expected);
+    QCOMPARE(linesOf(second), expected);
+    QCOMPARE(leftIn(temp), QStringList());
+}
+
+// A filled document holds the user's details; a program killed while it previewed one left it
+// in the temporary folder for good.
+void WorkFoldersTest::aKilledProgramsDocumentGoesAtTheNextStart()
+{
+    const QString temp = mRoot.filePath("killed");
+    QProcess killed;
+    start(killed, temp, {"hold"});
+    QString document;
+    while (document.isEmpty() && killed.waitForReadyRead(20000)) {
+        const QString line = QString::fromUtf8(killed.readLine()).trimmed();
+        if (line.startsWith("ready "))
+            document = line.mid(6);
+    }
+    QVERIFY(QFileInfo(document).isFile());
+    killed.kill(); // SIGKILL: no clean-up runs
+    QVERIFY(killed.waitForFinished());
+    QVERIFY(QFileInfo(document).isFile());
+
+    QProcess next;
+    start(next, temp, {"runs", "0"});
+    QVERIFY(next.waitForFinished(20000));
+    QCOMPARE(linesOf(next).last(), QStringLiteral("done"));
+    QVERIFY(!QFileInfo::exists(QFileInfo(document).path()));
+    QCOMPARE(leftIn(temp), QStringList());
+}
+
+void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn_data()
+{
+    QTest::addColumn<qint64>("size"); // of the temporary folder's file system; 0: the template's exactly
+    QTest::addColumn<bool>("save");   // the invitation is saved to a file system that is full
+    QTest::addColumn<QString>("report"); // the first report
+    QTest::addColumn<QStringList>("end");
+    const QString at = QStringLiteral("Disk full in Tinselmark2021/08/31.Form1.%1");
+    // The template does not fit.
+    QTest::newRow("template") << qint64(128 * 1024) << false << at.arg("PushButton6_Click at line 108")
+                              << QStringList{"picture 0x0", "document none", "left ", "done"};
+    // The template fits, the document does not: the engine leaves it empty and says nothing.
+    QTest::newRow("document") << qint64(0) << false << at.arg("SaveDocAsJPG at line 122")
+                              << QStringList{"picture 0x0", "document none", "left ", "done"};
+    // The 600 KB page picture does not fit: it was cut off and shown as a black page, with no report.
+    QTest::newRow("page picture") << qint64(512 * 1024) << false << at.arg("SaveDocAsJPG at line 122")
+                                  << QStringList{"picture 0x0", "document plumix*.doc", "left plumix*.doc", "done"};
+    // Saving the invitation where there is no room: the copy was cut off and the failure reported as
+    // an access error.
+    QTest::newRow("saved invitation") << qint64(4 * 1024 * 1024) << true
+                                      << "Disk full in Tinselmark2021/08/31.Form2.PushButton6_Click at line 126"
+                                      << QStringList{"picture 400x500", "document plumix*.doc", "saved nothing",
+                                                     "left plumix*.doc", "done"};
+}
+
+void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, save);
+    QFETCH(QString, report);
+    QFETCH(QStringList, end);
+    if (::geteuid() != 0)
+        QSKIP("Mounting a small file system needs root; this test runs only as root.");
+    if (size == 0)
+        size = (QFileInfo(QStringLiteral(TEMPLATE_DOCUMENT)).size() + 4095) / 4096 * 4096;
+    // A mount namespace of the child's own: the small file system vanishes with it.
+    // The destination's is filled up with one page.
+    const QString full = mRoot.filePath(QStringLiteral("full-%1").arg(size));
+    QDir().mkpath(full);
+    QProcess child;
+    start(child, mRoot.filePath(QStringLiteral("small-%1").arg(size)),
+          {"runs", "1", save ? full + "/invitation.doc" : QString()},
+          QStringLiteral(R"(mount -t tmpfs -o size=%1,mode=0700 tmpfs "$1" && mount -t tmpfs -o size=4k tmpfs "%2" )"
+                         R"(&& head -c 4096 /dev/zero > "%2/filler" || exit 99; shift; exec "$@")").arg(size).arg(full));
+    QVERIFY(child.waitForFinished(60000));
+    if (child.exitCode() == 99)
+        QSKIP(qPrintable("No small file system could be mounted here: " + QString::fromLocal8Bit(child.readAllStandardError())));
+    const QStringList lines = linesOf(child);
+    QVERIFY2(!lines.isEmpty() && lines.first() == "report " + report, qPrintable(lines.join('\n')));
+    QVERIFY2(!lines.join('\n').contains("Path/File access error"), qPrintable(lines.join('\n')));
+    QCOMPARE(lines.mid(lines.size() - end.size()), end);
+}
+
+QTEST_GUILESS_MAIN(WorkFoldersTest)
+#include "tst_workfolders.moc"
