@@ -11,6 +11,7 @@
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
+#include "shell/Program.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -490,7 +491,7 @@ void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows()
     QVERIFY(!form.isBusy());
     // The run still made and saved its document.
     QCOMPARE(tempFiles().size(), 1);
-    QCOMPARE(form.preview()->wordFile(), environment->tempFolder() + "/" + tempFiles()[0]);
+    QCOMPARE(form.preview()->wordFile(), TempFolder::file(tempFiles()[0]));
 }
 
 QTEST_MAIN(PipelineTest)
