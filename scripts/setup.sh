@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # compiler and build
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build
   # windows, dialogs, settings, images, clipboard
   qt6-base-dev
   # the document engine and its SDK
@@ -15,9 +15,9 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
-  # screenshots of real windows, and the test of the real dialogs on a private X display (Xvfb,
-  # and xprop to read the window titles the window manager gets)
-  xvfb xauth x11-utils
+  # the tests of the real windows and dialogs on a private X display of their own (Xvfb, and
+  # xprop to read the titles the window manager gets; the launch benchmark watches with xev)
+  xvfb x11-utils
   # the tests read what the exported PDFs show
   poppler-utils
 )

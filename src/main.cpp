@@ -1,4 +1,5 @@
 #include "details/Form1.h"
+#include "generation/PageSharpening.h"
 #include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
 #include "shell/Display.h"
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     const std::unique_ptr<QApplication> application = openDisplay(argc, argv); // or one line and status 1
     QApplication::setWindowIcon(Program::appIcon());
     registerOfficeEngine();
+    PageSharpening::setRenderer(&renderFirstPage);
     Program::endOnTerminationSignals();
     TempFolder::sweepLeftovers(); // work files that killed copies of the program left behind
 

@@ -2,6 +2,7 @@
 
 #include "details/StoredDate.h"
 #include "generation/IsInstalled.h"
+#include "generation/PageSharpening.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -50,7 +51,11 @@ Form1::Form1(QWidget *parent)
     Form_Load();
 }
 
-Form1::~Form1() = default;
+// A sharpening of the preview's page hands its picture to this window: it must not outlive it.
+Form1::~Form1()
+{
+    PageSharpening::cancel();
+}
 
 QDateTime Form1::initialPickerValue()
 {
@@ -365,6 +370,29 @@ void Form1::showPreview()
 void Form1::hideMainWindow()
 {
     hide();
+}
+
+void Form1::setSharperPreviewPicture(const QImage &picture, const QString &documentPath)
+{
+    if (mForm2 && mForm2->wordFile() == documentPath)
+        mForm2->setSharperPicture(picture);
+}
+
+void Form1::tellTooLong(const QStringList &fields)
+{
+    // "The Street Address is ...", "The Given By and the City are ...".
+    QStringList named;
+    for (const QString &field : fields)
+        named.append(QStringLiteral("the ") + field);
+    QString list = named.takeLast();
+    if (!named.isEmpty())
+        list = named.join(QStringLiteral(", ")) + QStringLiteral(" and ") + list;
+    list[0] = list[0].toUpper();
+    const bool one = fields.size() == 1;
+    const QString text = list + (one ? QStringLiteral(" is") : QStringLiteral(" are"))
+                         + QStringLiteral(" too long to show in full on the invitation. Please shorten ")
+                         + (one ? QStringLiteral("it.") : QStringLiteral("them."));
+    MessageBoxes::instance().show({AppInfo::appTitle(), text, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok});
 }
 
 Form2 &Form1::form2()

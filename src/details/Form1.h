@@ -78,6 +78,8 @@ private:
     void setPreviewDocument(const QString &documentPath) override;
     void showPreview() override;
     void hideMainWindow() override;
+    void setSharperPreviewPicture(const QImage &picture, const QString &documentPath) override;
+    void tellTooLong(const QStringList &fields) override;
 
     // The preview window, created (and loaded) on first use.
     Form2 &form2();

@@ -4,11 +4,14 @@
 
 #include "automation/CreateObject.h"
 #include "generation/ClipboardPicture.h"
+#include "generation/FitText.h"
+#include "generation/PageSharpening.h"
 #include "generation/PlaceholderReplacement.h"
 #include "generation/TempFolder.h"
 #include "shell/Clock.h"
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
+#include "shell/Program.h"
 #include "shell/RandomSource.h"
 #include "shell/RuntimeError.h"
 #include "shell/Window.h"
@@ -77,6 +80,8 @@ QString savedDocument(const QString &path)
 
 void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHandOver &handOver)
 {
+    // The previous run's page is no longer wanted sharper.
+    PageSharpening::cancel();
     guard.run(104, [&] { handOver.setMainWindowPointer(Window::Hourglass); });
     QByteArray templateBytes;
     guard.run(106, [&] { templateBytes = loadTemplateResource(); });
@@ -95,6 +100,7 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
                        .toObject();
     });
     ReplacePlaceholders(guard, document, details);
+    const QStringList tooLong = FitText(guard, document, details);
 
     // A fresh name: "plumix" and eight digits from 1 to 9, never one whose file exists.
     QString documentPath;
@@ -119,15 +125,22 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
     guard.run(196, [&] { word = Object(); });
     guard.run(198, [&] { DeleteFileQuietly(templatePath); });
     guard.run(200, [&] { SaveDocAsJPG(documentPath); });
+    QImage page;
     guard.run(202, [&] {
         handOver.setPreviewPicture(QImage()); // a page that cannot be loaded leaves it empty, never an earlier run's
-        handOver.setPreviewPicture(loadPicture(TempFolder::file(PictureName)));
+        page = loadPicture(TempFolder::file(PictureName));
+        handOver.setPreviewPicture(page);
     });
     guard.run(204, [&] { handOver.setMainWindowPointer(Window::Default); });
     guard.run(206, [&] { handOver.setPreviewDocument(savedDocument(documentPath)); });
     guard.run(208, [&] { handOver.showPreview(); });
     guard.run(210, [&] { handOver.hideMainWindow(); });
     guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });
+    // While the user looks at the preview (and reads a message about long values).
+    if (!page.isNull() && !Program::hasEnded())
+        PageSharpening::start(documentPath, page, handOver);
+    if (!tooLong.isEmpty())
+        guard.run(226, [&] { handOver.tellTooLong(tooLong); });
 }
 
 void SaveDocAsJPG(const QString &documentPath)

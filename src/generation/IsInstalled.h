@@ -1,9 +1,15 @@
 #pragma once
 
-// Checks at start-up that the document engine can be started: starts one instance and quits it.
-// When it cannot be started, shows the advice message and returns false (the caller then ends the
-// program). Never reports a failure of its own.
+#include <QString>
+
+// Checks at start-up that the document engine can run, without waiting for it: when that can be
+// told at once (the engine is missing, or cannot run here), shows the advice message and returns
+// false (the caller then ends the program). Otherwise the engine starts in the background and the
+// check returns true at once; when that start fails later, the advice is shown then and the
+// program ends, also when a click is waiting for the engine (the advice comes before anything
+// that click would report). Never reports a failure of its own.
 bool CheckWordInstalled();
 
-// The advice shown when the engine cannot be started.
-extern const char16_t EngineAdvice[];
+// The advice shown when the engine cannot be started, with the cause in one line when it is
+// known (cause may be empty).
+QString EngineAdvice(const QString &cause);

@@ -80,11 +80,22 @@ void shutdownOfficeEngine()
 
 void registerOfficeEngine()
 {
-    AutomationServers::registerServer(WordProgId, [] {
+    const auto create = [] {
         OfficeModule &module = loadModule();
         ensureCleanup();
         return module.createApplication();
-    });
+    };
+    // Started ahead of the first click: told at once when no office can run here, otherwise
+    // started in the background, its failure told later.
+    const auto start = [](AutomationServers::FailureHandler failed) {
+        const QString cause = officeEngineUnavailableCause();
+        if (!cause.isEmpty())
+            return cause;
+        setOfficeEngineStartFailureHandler(std::move(failed));
+        startOfficeEngineInBackground();
+        return QString();
+    };
+    AutomationServers::registerServer(WordProgId, create, start);
 }
 
 QString officeEngineUnavailableCause()

@@ -199,6 +199,12 @@ void Form2::setPicture(const QImage &picture)
         Form_Activate();
 }
 
+void Form2::setSharperPicture(const QImage &picture)
+{
+    if (!mFirstActivate)
+        mViewport->SharpenPicture(picture);
+}
+
 // A window's first activation is its first show: window managers may refuse to activate a newly
 // shown window, so the set-up never waits for an activation.
 void Form2::showEvent(QShowEvent *event)

@@ -31,6 +31,11 @@ public:
     // it is showing.
     void setPicture(const QImage &picture);
 
+    // A sharper picture of the page shown (the same logical size, more pixels), swapped in
+    // without moving anything: the current zoom is repainted from it. Ignored before the
+    // viewport is set up for the page.
+    void setSharperPicture(const QImage &picture);
+
     // The filled document in the temporary folder (its full path), which the window owns. A
     // document it held before is deleted.
     void setWordFile(const QString &path);

@@ -89,9 +89,17 @@ void PictureBox::paintPicture(const QImage &picture, const QRect &destination, c
         ::raise(StandardError::InvalidPicture);
     retire(mImage);
     mImage = std::make_unique<StretchedPicture>(picture, source, destination, devicePixelRatioF());
+    mPaintedDestination = destination;
+    mPaintedSource = source;
     update();
     if (isVisible())
         mFiller.start();
+}
+
+void PictureBox::repaintFrom(const QImage &picture)
+{
+    if (mImage)
+        paintPicture(picture, mPaintedDestination, mPaintedSource);
 }
 
 int PictureBox::scalings() const

@@ -50,6 +50,9 @@ public:
     // rectangle of the box, replacing what was painted before. Fails with "Invalid picture" when
     // there is no picture.
     void paintPicture(const QImage &picture, const QRect &destination, const QRect &source);
+    // Paints what the last paintPicture painted again, from another picture of the same logical
+    // size (a sharper one): the same rectangles, the new picture's pixels. Nothing moves.
+    void repaintFrom(const QImage &picture);
 
     // How many scalings the box has made since it was created (tiles of its pictures).
     int scalings() const;
@@ -81,6 +84,8 @@ private:
     // The picture at its natural size, and the stretch painted over it (the persistent image).
     std::unique_ptr<StretchedPicture> mPictureLayer;
     std::unique_ptr<StretchedPicture> mImage;
+    QRect mPaintedDestination;
+    QRect mPaintedSource;
     QColor mBackColor = Qt::white;
     Border mBorder = Border::None;
     bool mAutoSize = false;

@@ -1,6 +1,7 @@
 #include "preview/Viewport.h"
 
 #include "preview/PictureBox.h"
+#include "preview/StretchedPicture.h"
 #include "shell/Arithmetic.h"
 #include "shell/Guard.h"
 #include "shell/Window.h"
@@ -139,6 +140,15 @@ void Viewport::InitScrollbars()
     // its far edge.
     initAxis(HScroll1, mHStep, float(Picture1.width()) - float(Picture2.scaleWidth()));
     initAxis(VScroll1, mVStep, float(Picture1.height()) - float(Picture2.scaleHeight()));
+}
+
+void Viewport::SharpenPicture(const QImage &sharper)
+{
+    const QImage &current = Zoom_Ori.picture();
+    if (current.isNull() || StretchedPicture::logicalSize(sharper) != StretchedPicture::logicalSize(current))
+        return;
+    Zoom_Ori.setPicture(sharper);
+    Picture1.repaintFrom(sharper);
 }
 
 void Viewport::initAxis(QScrollBar &bar, qint16 &step, float overflow)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QPointF>
 
@@ -66,6 +67,10 @@ public:
     void RedrawImage();
     // Puts the page box at the frame's top-left and sets the bars' ranges and the steps.
     void InitScrollbars();
+    // Takes a sharper picture of the page set up (the same logical size, more pixels) in the
+    // holding box's place and repaints the page box from it at the current zoom. Nothing moves:
+    // zoom, sizes, position and bars stay as they are. A picture of another size is ignored.
+    void SharpenPicture(const QImage &sharper);
     // Set a bar's value to a percentage (0 to 100) of its maximum; other percentages are ignored.
     void SetHScrollbarByPercent(QScrollBar &HScrollbar, qint16 percent);
     void SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent);

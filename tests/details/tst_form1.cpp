@@ -10,6 +10,7 @@
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
 #include "shell/Program.h"
+#include "shell/RuntimeError.h"
 #include "shell/SettingsStore.h"
 
 #include <QDateTimeEdit>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QAccessible>
+#include <QTimer>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -25,20 +27,40 @@
 
 namespace {
 
-// An engine that starts and quits, counting both.
+// An engine that the start-up check starts ahead of the first click. It counts the starts and
+// the instances made; its start fails as scripted: told at once, or from the event loop a moment
+// later (an instance made meanwhile fails too, as one that waited for the start would).
 class CountingEngine : public Dispatch
 {
 public:
     Variant get(const QString &) override { unsupported(); }
     void set(const QString &, const Variant &) override { unsupported(); }
-    Variant call(const QString &member, const QList<Variant> &, const QList<NamedArgument> &) override
+    Variant call(const QString &, const QList<Variant> &, const QList<NamedArgument> &) override { unsupported(); }
+
+    static void registerAsWord()
     {
-        if (!isMember(member, u"Quit"))
-            unsupported();
-        ++quits;
-        return {};
+        starts = created = 0;
+        causeAtOnce = causeLater = QString();
+        AutomationServers::registerServer(
+            WordProgId,
+            [] {
+                ++created;
+                if (!causeLater.isEmpty())
+                    throw RuntimeError(causeLater);
+                return Object(std::make_shared<CountingEngine>());
+            },
+            [](AutomationServers::FailureHandler failed) {
+                ++starts;
+                if (!causeLater.isEmpty())
+                    QTimer::singleShot(LaterMs, [failed, cause = causeLater] { failed(cause); });
+                return causeAtOnce;
+            });
     }
-    static inline int quits = 0;
+    static constexpr int LaterMs = 50;
+    static inline int starts = 0;
+    static inline int created = 0;
+    static inline QString causeAtOnce;
+    static inline QString causeLater;
 };
 
 QString stored(const QString &key, const QString &defaultValue = QStringLiteral("<absent>"))
@@ -98,6 +120,7 @@ private Q_SLOTS:
     void webPageOpensOnlyOnSeven();
     void skinFile();
     void cursorFileGivesTheCustomPointerItsPicture();
+    void withoutEngineTheAdviceIsTheOnlyWindow_data();
     void withoutEngineTheAdviceIsTheOnlyWindow();
     void closingEndsTheProgram();
 };
@@ -105,8 +128,7 @@ private Q_SLOTS:
 void Form1Test::init()
 {
     TestFixture::init();
-    CountingEngine::quits = 0;
-    AutomationServers::registerServer(WordProgId, [] { return Object(std::make_shared<CountingEngine>()); });
+    CountingEngine::registerAsWord();
 }
 
 void Form1Test::cleanup()
@@ -355,7 +377,9 @@ void Form1Test::firstStartShowsEmptyFieldsTodayAndNow()
     QCOMPARE(form.partyDate(), QDateTime(Now.date(), QTime(0, 0)));
     QCOMPARE(form.partyTime(), StoredDate::timeOnly(Now.time()));
     QVERIFY(boxes->shown.isEmpty());
-    QCOMPARE(CountingEngine::quits, 1); // the engine check started and quit one instance
+    // The engine is started in the background: the window waits for no instance of it.
+    QCOMPARE(CountingEngine::starts, 1);
+    QCOMPARE(CountingEngine::created, 0);
 }
 
 void Form1Test::restoreShowsWhatWasStored()
@@ -557,17 +581,66 @@ void Form1Test::cursorFileGivesTheCustomPointerItsPicture()
     QVERIFY(!form.cursor().pixmap().isNull());
 }
 
+void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow_data()
+{
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<QString>("atOnce"); // the cause the start tells at once
+    QTest::addColumn<QString>("later");  // the cause the start in the background fails with
+    QTest::addColumn<bool>("click");     // "Start Creating Template" pressed before it fails
+
+    const QString missing = "The document engine is not installed: /usr/lib/libreoffice/program/soffice.bin is missing.";
+    const QString exited = "The office ended while starting (exit status 1).";
+    QTest::newRow("no engine registered") << false << QString() << QString() << false;
+    QTest::newRow("told at once") << true << missing << QString() << false;
+    QTest::newRow("start fails later") << true << QString() << exited << false;
+    // The click waits for the start; its failure is told once, before the run's own statements
+    // fail, and the run goes no further.
+    QTest::newRow("start fails while a click waits") << true << QString() << exited << true;
+}
+
 void Form1Test::withoutEngineTheAdviceIsTheOnlyWindow()
 {
-    AutomationServers::unregisterServer(WordProgId);
+    QFETCH(bool, registered);
+    QFETCH(QString, atOnce);
+    QFETCH(QString, later);
+    QFETCH(bool, click);
+    if (!registered)
+        AutomationServers::unregisterServer(WordProgId);
+    CountingEngine::causeAtOnce = atOnce;
+    CountingEngine::causeLater = later;
+
     Form1 form;
-    QVERIFY(Program::hasEnded());
+    const bool toldAtOnce = later.isEmpty();
+    QCOMPARE(Program::hasEnded(), toldAtOnce); // the window is never shown then
+    if (!toldAtOnce) {
+        form.show();
+        if (click)
+            control<QPushButton>(form, "PushButton6")->click();
+        QTRY_VERIFY(Program::hasEnded());
+        QTest::qWait(2 * CountingEngine::LaterMs); // the failure's news from the event loop adds nothing
+    }
+
     QVERIFY(!form.isVisible());
+    QVERIFY(!form.isBusy());
     QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, QString::fromUtf16(EngineAdvice));
+    const QString cause = registered ? atOnce + later : QStringLiteral("Can't create object");
+    QCOMPARE(boxes->shown[0].text, EngineAdvice(cause));
     QCOMPARE(boxes->shown[0].title, QStringLiteral("Mistlefold"));
     QCOMPARE(boxes->shown[0].icon, MessageBoxes::Icon::None);
-    QCOMPARE(boxes->shown[0].text.split("\r\n").size(), 9);
+    QCOMPARE(boxes->shown[0].buttons, MessageBoxes::Buttons::Ok);
+
+    // The form: the error number, the cause in one line, then four numbered points with a blank
+    // line before each, naming the packages to install and how to check them.
+    const QStringList lines = boxes->shown[0].text.split("\r\n");
+    QCOMPARE(lines.size(), 10);
+    QVERIFY(lines[0].startsWith("Error 842001. "));
+    QCOMPARE(lines[1], cause);
+    for (int point = 1; point <= 4; ++point) {
+        QCOMPARE(lines[2 * point], QString());
+        QVERIFY(lines[2 * point + 1].startsWith(QString::number(point) + ". "));
+    }
+    for (const char *named : {"LibreOffice Writer", "libreoffice-writer-nogui", "libreoffice-draw-nogui", "dpkg -s"})
+        QVERIFY2(boxes->shown[0].text.contains(QLatin1String(named)), named);
 }
 
 void Form1Test::closingEndsTheProgram()

@@ -1,17 +1,23 @@
-// The whole way through with the real office: sample data, "Start Creating Template", the preview
-// of the filled page, and the invitation saved through the Save dialog, as a document and as a PDF,
-// and read back.
+// The whole way through with the real office: sample data, "Start Creating Template" pressed
+// while the office is still starting, the preview of the filled page, and the invitation saved
+// through the Save dialog, as a document and as a PDF, and read back; and the advice, alone, when
+// the office cannot start.
 #include "Controls.h"
 #include "OfficeReadBack.h"
 #include "Poppler.h"
 #include "TestFixture.h"
 #include "details/Form1.h"
+#include "generation/IsInstalled.h"
+#include "generation/PageSharpening.h"
 #include "generation/TempFolder.h"
 #include "office/OfficeEngine.h"
+#include "office/OfficeModule.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "preview/Viewport.h"
 #include "shell/Program.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
@@ -21,7 +27,11 @@ class GenerationOfficeTest : public TestFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { registerOfficeEngine(); }
+    void initTestCase()
+    {
+        registerOfficeEngine();
+        PageSharpening::setRenderer(&renderFirstPage);
+    }
     void cleanup()
     {
         // The office writes its profile as it ends: it ends before the private folders go.
@@ -29,12 +39,17 @@ private Q_SLOTS:
         TestFixture::cleanup();
     }
     void sampleInvitationIsPreviewedSavedAndReadBack();
+    void impossiblyLongValueEndsInThePreviewNamingItsField();
+    void officeThatCannotStartShowsTheAdviceAlone_data();
+    void officeThatCannotStartShowsTheAdviceAlone();
 };
 
 void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
 {
     Form1 form;
     QVERIFY(!Program::hasEnded());
+    // The office starts in the background; the click waits for it and succeeds.
+    QCOMPARE(officeModule().processId(), 0);
     form.show();
     control<QPushButton>(form, "PushButton4")->click();
     control<QPushButton>(form, "PushButton6")->click();
@@ -64,6 +79,15 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
         for (int x = 0; x < page.width(); x += 8)
             coloured += qGray(page.pixel(x, y)) < 200;
     QVERIFY2(coloured > 500, "the page picture is blank");
+
+    // Sharpened to twice the density in the background; the view stays as it was.
+    const QRect box = control<PictureBox>(preview, "Picture1")->geometry();
+    const float zoom = preview.viewport().state().mZoom;
+    QTRY_VERIFY_WITH_TIMEOUT(control<PictureBox>(preview, "Zoom_Ori")->picture().width() >= 2 * page.width(), 20000);
+    const QImage sharp = control<PictureBox>(preview, "Zoom_Ori")->picture();
+    QCOMPARE(qRound(sharp.width() * 3780.0 / sharp.dotsPerMeterX()), 816);
+    QCOMPARE(control<PictureBox>(preview, "Picture1")->geometry(), box);
+    QCOMPARE(preview.viewport().state().mZoom, zoom);
 
     // Saved through the dialog: a byte-for-byte copy.
     const QString saved = environment->root() + "/Ketterly party.doc";
@@ -112,6 +136,60 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     QVERIFY(!QFile::exists(document));
     QVERIFY(QFile::exists(saved) && QFile::exists(pdf));
     QVERIFY(form.isVisible());
+}
+
+void GenerationOfficeTest::impossiblyLongValueEndsInThePreviewNamingItsField()
+{
+    Form1 form;
+    form.show();
+    control<QPushButton>(form, "PushButton4")->click();
+    control<QLineEdit>(form, "Text1_2")->setText(QString(2000, QLatin1Char('x')));
+    bool previewShown = false;
+    boxes->onShow = [&](const MessageBoxes::Message &) { previewShown = form.preview() && form.preview()->isVisible(); };
+    control<QPushButton>(form, "PushButton6")->click();
+    QCOMPARE(boxes->texts(),
+             QStringList{"The Street Address is too long to show in full on the invitation. Please shorten it."});
+    QVERIFY(previewShown);
+    QVERIFY(!control<PictureBox>(*form.preview(), "Zoom_Ori")->picture().isNull());
+}
+
+void GenerationOfficeTest::officeThatCannotStartShowsTheAdviceAlone_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("atOnce");
+    QTest::addColumn<bool>("click");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("office missing") << "/nonexistent/soffice.bin" << true << false << "/nonexistent/soffice.bin is missing";
+    // An office that ends as soon as it starts: known only once the start has failed.
+    QTest::newRow("office ends at once") << "/bin/false" << false << false << "";
+    QTest::newRow("office ends while a click waits") << "/bin/false" << false << true << "";
+}
+
+void GenerationOfficeTest::officeThatCannotStartShowsTheAdviceAlone()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, atOnce);
+    QFETCH(bool, click);
+    QFETCH(QString, cause);
+    shutdownOfficeEngine();
+    officeModule().setOfficeProgram(program);
+    {
+        Form1 form;
+        QCOMPARE(Program::hasEnded(), atOnce);
+        if (!atOnce) {
+            form.show();
+            if (click)
+                control<QPushButton>(form, "PushButton6")->click();
+            QTRY_VERIFY(Program::hasEnded());
+        }
+        QVERIFY(!form.isVisible());
+    }
+    officeModule().setOfficeProgram(QString());
+    QCOMPARE(boxes->shown.size(), 1);
+    const QString advice = boxes->shown[0].text;
+    QVERIFY2(advice.split("\r\n")[1].contains(cause), qPrintable(advice));
+    QCOMPARE(advice, EngineAdvice(officeEngineFailureCause()));
+    QCOMPARE(officeModule().processId(), 0);
 }
 
 QTEST_MAIN(GenerationOfficeTest)

@@ -6,15 +6,19 @@
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "details/Form1.h"
+#include "generation/PageSharpening.h"
 #include "generation/TempFolder.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "preview/Viewport.h"
 #include "shell/Program.h"
 
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -27,6 +31,19 @@ QImage testPage()
     page.fill(QColor(250, 245, 230));
     page.setDotsPerMeterX(3780);
     page.setDotsPerMeterY(3780);
+    return page;
+}
+
+// The same page rendered at twice the density, in one colour: a 1-pixel checkerboard of it and
+// white, detail that the first picture lacks.
+QImage sharperTestPage(QColor colour)
+{
+    QImage page(800, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            page.setPixelColor(x, y, (x + y) % 2 ? colour : QColor(Qt::white));
+    page.setDotsPerMeterX(2 * 3780);
+    page.setDotsPerMeterY(2 * 3780);
     return page;
 }
 
@@ -77,6 +94,10 @@ private Q_SLOTS:
     void engineThatCannotStartReportsEachStepAndStillPreviews();
     void failedSnapshotNeverShowsAnOldPicture();
     void nextRunNeverShowsThePreviousPage();
+    void sharperPageReplacesTheFirstWithoutMovingTheView();
+    void sharperPageOfAnEarlierRunNeverReachesThePreview();
+    void valuesTooLongToFitAreNamedOnceThePreviewShows_data();
+    void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
 private:
     // The work files in this program's work folder, its lock aside.
@@ -103,6 +124,7 @@ void PipelineTest::init()
 
 void PipelineTest::cleanup()
 {
+    PageSharpening::setRenderer(nullptr);
     mWord.reset();
     AutomationServers::unregisterServer(WordProgId);
     TestFixture::cleanup();
@@ -113,8 +135,6 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
     Form1 form;
     form.show();
     click(form, "PushButton4");
-    mWord->log.clear();
-    mWord->applicationsCreated = mWord->applicationsQuit = 0; // the start-up check's instance
     click(form, "PushButton6");
 
     QVERIFY(boxes->shown.isEmpty());
@@ -295,22 +315,20 @@ void PipelineTest::engineThatCannotStartReportsEachStepAndStillPreviews()
     mWord->failCreateObject(QStringLiteral("The office could not be started"));
     Form1 form;
     form.show();
-    boxes->shown.clear(); // the start-up check's advice is not under test here
-    Program::resetEnded();
     click(form, "PushButton6");
 
     const QStringList reports = boxes->reports();
     QCOMPARE(lines(reports, "PushButton6_Click"),
-             (QList<int>{110, 114, 118, 118, 118, 118, 154, 186, 188, 190, 192, 202}));
+             (QList<int>{110, 114, 118, 118, 118, 118, 154, 216, 186, 188, 190, 192, 202}));
     QCOMPARE(lines(reports, "SaveDocAsJPG"), (QList<int>{116, 118, 120, 122, 124, 126}));
     // In step order: the snapshot's reports come between the pipeline's 192 and 202.
     QVERIFY(reports[0].startsWith("The office could not be started\r\n"));
     QVERIFY(reports[1].startsWith("Object variable or With block variable not set\r\n"));
-    QVERIFY(reports[11].contains("SaveDocAsJPG at line 116"));
-    QVERIFY(reports[17].contains("PushButton6_Click at line 202"));
+    QVERIFY(reports[12].contains("SaveDocAsJPG at line 116"));
+    QVERIFY(reports[18].contains("PushButton6_Click at line 202"));
     // The preview then opens without a page: it has nothing to paint.
-    QCOMPARE(reports.size(), 19);
-    QVERIFY(reports[18].contains("Form2.RedrawImage"));
+    QCOMPARE(reports.size(), 20);
+    QVERIFY(reports[19].contains("Form2.RedrawImage"));
 
     QVERIFY(!form.isBusy());
     QVERIFY(form.isHidden());
@@ -355,6 +373,125 @@ void PipelineTest::nextRunNeverShowsThePreviousPage()
     QVERIFY(preview.isVisible());
     QVERIFY(page(preview).isNull());
     QVERIFY(unscaledPage(preview).isNull());
+}
+
+void PipelineTest::sharperPageReplacesTheFirstWithoutMovingTheView()
+{
+    QSemaphore ready;
+    QString renderedDocument;
+    double renderedDensity = 0;
+    PageSharpening::setRenderer([&](const QString &document, double dotsPerInch) {
+        renderedDocument = document;
+        renderedDensity = dotsPerInch;
+        ready.tryAcquire(1, 10000);
+        return sharperTestPage(Qt::black);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    Form2 &preview = *form.preview();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+
+    // Zoomed in and scrolled before the sharper page is ready; it shows the first one meanwhile.
+    click(preview, "PushButton1");
+    click(preview, "PushButton1");
+    control<QScrollBar>(preview, "HScroll1")->setValue(3);
+    control<QScrollBar>(preview, "VScroll1")->setValue(5);
+    auto *box = control<PictureBox>(preview, "Picture1");
+    const QPoint centre = box->rect().center();
+    QCOMPARE(box->grab().toImage().pixelColor(centre), QColor(250, 245, 230));
+    const ViewportState before = preview.viewport().state();
+    const QRect geometry = box->geometry();
+
+    ready.release();
+    QTRY_COMPARE(unscaledPage(preview).size(), QSize(800, 1000));
+    QCOMPARE(renderedDocument, preview.wordFile());
+    QCOMPARE(renderedDensity, 192.0); // twice the first picture's 96 dots per inch
+
+    // Nothing moved: the zoom, the sizes, the page box and the bars are as the user left them.
+    const ViewportState &after = preview.viewport().state();
+    QCOMPARE(after.mZoom, 1.5f);
+    QCOMPARE(after.mZoom, before.mZoom);
+    QCOMPARE(QList<qint32>({after.mOriWidth, after.mOriHeight, after.mZoomWidth, after.mZoomHeight}),
+             QList<qint32>({before.mOriWidth, before.mOriHeight, before.mZoomWidth, before.mZoomHeight}));
+    QCOMPARE(box->geometry(), geometry);
+    QCOMPARE(control<QScrollBar>(preview, "HScroll1")->value(), 3);
+    QCOMPARE(control<QScrollBar>(preview, "VScroll1")->value(), 5);
+    // The current zoom is painted from the sharper page: its checkerboard shows.
+    QVERIFY(qGray(box->grab().toImage().pixel(centre)) < 200);
+}
+
+void PipelineTest::sharperPageOfAnEarlierRunNeverReachesThePreview()
+{
+    QSemaphore firstReady;
+    QSemaphore secondReady;
+    std::atomic<int> calls = 0;
+    std::atomic<int> finished = 0;
+    PageSharpening::setRenderer([&](const QString &, double) {
+        const bool first = calls++ == 0;
+        (first ? firstReady : secondReady).tryAcquire(1, 10000);
+        ++finished;
+        return sharperTestPage(first ? Qt::red : Qt::blue);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    Form2 &preview = *form.preview();
+    QTRY_COMPARE(calls.load(), 1);
+    click(preview, "PushButton8"); // "< Back" while the first page is being sharpened
+    click(form, "PushButton6");
+    QTRY_COMPARE(calls.load(), 2);
+
+    secondReady.release();
+    QTRY_COMPARE(unscaledPage(preview).size(), QSize(800, 1000));
+    QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
+    firstReady.release();
+    QTRY_COMPARE(finished.load(), 2);
+    QTest::qWait(50); // what it would hand over arrives through the event loop
+    QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
+}
+
+void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows_data()
+{
+    QTest::addColumn<QString>("givenBy");
+    QTest::addColumn<QString>("message");
+    const QString impossible(2000, QLatin1Char('x'));
+    QTest::newRow("street address") << "Ilse and Bram Ketterly"
+                                    << "The Street Address is too long to show in full on the invitation. "
+                                       "Please shorten it.";
+    QTest::newRow("host and street address") << impossible
+                                             << "The Given By and the Street Address are too long to show in full "
+                                                "on the invitation. Please shorten them.";
+}
+
+void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows()
+{
+    QFETCH(QString, givenBy);
+    QFETCH(QString, message);
+    // Boxes that hold 60 characters at 12 points.
+    mWord->content.shapes = {{QStringLiteral("[GivenBy]"), {}}, {QStringLiteral("[Date], at [Time]"), {}},
+                             {QStringLiteral("[Address], [City], [State]"), {}}};
+    for (ScriptedShape &shape : mWord->content.shapes)
+        shape.capacity = 60 * 12;
+
+    Form1 form;
+    form.show();
+    click(form, "PushButton4");
+    control<QLineEdit>(form, "Text1_0")->setText(givenBy);
+    control<QLineEdit>(form, "Text1_2")->setText(QString(2000, QLatin1Char('x')));
+    bool previewShown = false;
+    boxes->onShow = [&](const MessageBoxes::Message &) {
+        previewShown = form.preview() && form.preview()->isVisible() && form.isHidden();
+    };
+    click(form, "PushButton6");
+
+    QCOMPARE(boxes->texts(), QStringList{message});
+    QCOMPARE(boxes->shown[0].title, QStringLiteral("Mistlefold"));
+    QVERIFY(previewShown);
+    QVERIFY(!form.isBusy());
+    // The run still made and saved its document.
+    QCOMPARE(tempFiles().size(), 1);
+    QCOMPARE(form.preview()->wordFile(), TempFolder::file(tempFiles()[0]));
 }
 
 QTEST_MAIN(PipelineTest)

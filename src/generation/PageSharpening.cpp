@@ -1,0 +1,95 @@
+#include "generation/PageSharpening.h"
+
+#include "generation/Generation.h"
+#include "shell/Program.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+constexpr double MetresPerInch = 0.0254;
+constexpr double ScreenDotsPerInch = 96.0;
+
+struct Sharpening
+{
+    std::atomic<bool> cancelled = false;
+};
+
+std::mutex mutex;
+PageSharpening::Renderer renderer;
+std::shared_ptr<Sharpening> current;
+
+// The user-interface thread's receiver of finished pictures. Never destroyed: a worker that
+// finishes while the program ends posts to it harmlessly.
+QObject *receiver()
+{
+    static auto *object = new QObject;
+    return object;
+}
+
+} // namespace
+
+void PageSharpening::setRenderer(Renderer render)
+{
+    std::lock_guard lock(mutex);
+    renderer = std::move(render);
+}
+
+double PageSharpening::sharperDotsPerInch(const QImage &picture)
+{
+    // Whole dots per inch: the picture keeps its density in whole dots per metre.
+    const int dotsPerMeter = picture.dotsPerMeterX();
+    return 2 * (dotsPerMeter > 0 ? std::round(dotsPerMeter * MetresPerInch) : ScreenDotsPerInch);
+}
+
+void PageSharpening::start(const QString &documentPath, const QImage &picture, GenerationHandOver &handOver)
+{
+    cancel();
+    Renderer render;
+    auto sharpening = std::make_shared<Sharpening>();
+    {
+        std::lock_guard lock(mutex);
+        render = renderer;
+        if (render)
+            current = sharpening;
+    }
+    if (!render || picture.isNull())
+        return;
+    QObject *deliverTo = receiver(); // made on this, the user-interface, thread
+    const double dotsPerInch = sharperDotsPerInch(picture);
+    // The application's pool: the application waits for its work before it goes, by which time
+    // the program's clean-up has ended the office, so a render still under way fails at once.
+    QThreadPool::globalInstance()->start([=, handOver = &handOver] {
+        if (sharpening->cancelled)
+            return;
+        QImage sharper;
+        try {
+            sharper = render(documentPath, dotsPerInch);
+        } catch (...) {
+            return; // the first picture stays
+        }
+        if (sharper.isNull() || sharpening->cancelled)
+            return;
+        QMetaObject::invokeMethod(
+            deliverTo,
+            [=] {
+                if (!sharpening->cancelled && !Program::hasEnded())
+                    handOver->setSharperPreviewPicture(sharper, documentPath);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PageSharpening::cancel()
+{
+    std::lock_guard lock(mutex);
+    if (current)
+        current->cancelled = true;
+    current.reset();
+}
