@@ -27,6 +27,15 @@ QString BenchDetails::text(int index) const
     return texts.at(index);
 }
 
+BenchEnvironment::BenchEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CACHE_HOME", filePath(QStringLiteral("cache")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", filePath(QStringLiteral("config")).toUtf8());
+    qputenv("TEMP", path().toUtf8());
+}
+
 int CountingBoxes::show(const Message &message)
 {
     ++shown;

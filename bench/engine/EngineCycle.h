@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 
 class QTextStream;
 
@@ -29,6 +30,20 @@ public:
     int show(const Message &message) override;
     void notify(const Message &message) override { show(message); }
     int shown = 0;
+};
+
+// A benchmark's private world, made before its QApplication: the offscreen platform unless
+// another is named, and settings, work files and the office profile in a temporary folder, so that
+// nothing of the user's is touched.
+class BenchEnvironment
+{
+public:
+    BenchEnvironment();
+    QString path() const { return mRoot.path(); }
+    QString filePath(const QString &name) const { return mRoot.filePath(name); }
+
+private:
+    QTemporaryDir mRoot;
 };
 
 struct Steps

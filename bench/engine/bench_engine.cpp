@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
@@ -89,11 +88,7 @@ void callCost(QTextStream &out, const QString &documentPath)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A private cache folder: the benchmark's office profile is not the user's.
-    QTemporaryDir root;
-    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
+    const BenchEnvironment root;
     QApplication application(argc, argv);
     CountingBoxes boxes;
     MessageBoxes::setInstance(&boxes);

@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -114,11 +113,7 @@ void measure(QTextStream &out, const char *name, const QString &templatePath, co
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A private cache folder: the benchmark's office profile is not the user's.
-    QTemporaryDir root;
-    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
+    const BenchEnvironment root;
     QApplication application(argc, argv);
     CountingBoxes boxes;
     MessageBoxes::setInstance(&boxes);

@@ -30,7 +30,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 #include <QTextStream>
@@ -278,13 +277,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Private settings, work files and office profile: nothing of the user's is touched.
-    QTemporaryDir root;
-    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
-    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("TEMP", root.path().toUtf8());
+    const BenchEnvironment root;
     QApplication application(argc, argv);
     const int generations = qMax(1, application.arguments().value(1, QStringLiteral("20")).toInt());
     CountingBoxes boxes;
