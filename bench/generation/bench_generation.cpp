@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -72,11 +73,19 @@ struct Memory
 };
 
 // The memory of the program and its office once both are idle: after a generation the office
-// may still be finishing work on its own threads for a moment.
+// may still be finishing work on its own threads for a moment, or a worn office may be being
+// replaced by a fresh one, which is waited for.
 Memory memoryNow()
 {
     QThread::msleep(300);
     QCoreApplication::processEvents();
+    for (QElapsedTimer waited; !officeModule().processId();) {
+        if (!waited.isValid())
+            waited.start();
+        if (waited.elapsed() > 30000)
+            throw RuntimeError(QStringLiteral("no office ran again after a generation"));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     return {residentMiB(QCoreApplication::applicationPid()), residentMiB(officeModule().processId())};
 }
 
@@ -332,8 +341,10 @@ int main(int argc, char *argv[])
         QList<Memory> around20;
         QList<Memory> aroundLast;
         QList<Memory> series; // every 20th generation
+        QSet<qint64> offices; // a worn office is replaced by a fresh one now and then
         for (int generation = 1; generation <= generations; ++generation) {
             clickToPreview(form);
+            offices.insert(officeModule().processId());
             if (generation > qMin(20, generations) - 5 && generation <= 20)
                 around20.append(memoryNow());
             if (generation > generations - 5)
@@ -406,6 +417,8 @@ int main(int argc, char *argv[])
         for (const Memory &sample : std::as_const(series))
             out << QStringLiteral(" %1+%2").arg(sample.program, 0, 'f', 0).arg(sample.office, 0, 'f', 0);
         out << '\n';
+        offices.remove(0);
+        out << QStringLiteral("offices over the %1 generations: %2\n").arg(generations).arg(offices.size());
         if (generations > 20) {
             out << QStringLiteral("memory after 20 generations: %1 MiB (program %2, office %3); growth to the %4th: %5 % (target below 5 %)\n")
                        .arg(twentieth.total(), 0, 'f', 1).arg(twentieth.program, 0, 'f', 1).arg(twentieth.office, 0, 'f', 1)

@@ -46,6 +46,7 @@ QString officeModulePath();
 // arithmetic. Opens the document hidden and read-only (no lock file, no macros) in the running
 // office and closes it again. May be called from a worker thread while the user-interface thread
 // goes on, once the engine is loaded (after a "Word.Application" was created); it never starts an
-// office. Throws RuntimeError with a description when no office runs or the document cannot be
-// opened or rendered.
+// office, but waits for one being started (a fresh one in place of a worn one, say). Throws
+// RuntimeError with a description when no office runs or the document cannot be opened or
+// rendered.
 QImage renderFirstPage(const QString &documentPath, double dotsPerInch);

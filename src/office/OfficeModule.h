@@ -66,6 +66,13 @@ public:
     // on an idle machine and about 2 s on a heavily loaded one.
     virtual void setTimeouts(std::chrono::milliseconds start, std::chrono::milliseconds call) = 0;
 
+    // An office that has opened this many documents (150 by default) is ended and a fresh one
+    // started in the background once nothing has used it for a moment: no Word.Application, no
+    // object of one and no page picture in progress. A createApplication or renderFirstPage
+    // meanwhile waits for the fresh office; when it cannot start, that is told like a failed
+    // background start. Tests lower the number.
+    virtual void setRecycleAfterLoads(int loads) = 0;
+
     // The office program that the next start runs (tests point it elsewhere); empty for the
     // installed one.
     virtual void setOfficeProgram(const QString &path) = 0;
@@ -75,7 +82,7 @@ public:
     // is, so its logical size is the page's size at 96 dots per inch however many pixels it has.
     // The document is opened hidden and read-only, with no lock file and no macros, and closed
     // again. Callable from any thread while the user-interface thread goes on with calls of its
-    // own. Uses the running office and never starts one:
+    // own. Uses the running office, or waits for one being started, and never starts one:
     // throws RuntimeError with a description when none runs, and when the document cannot be
     // opened or rendered.
     virtual QImage renderFirstPage(const QString &documentPath, double dotsPerInch) = 0;

@@ -18,6 +18,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <future>
+#include <limits>
 #include <thread>
 #include <unistd.h>
 
@@ -205,6 +207,57 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(failures, QStringList());
         setOfficeEngineStartFailureHandler(nullptr);
+    }
+
+    // An office grows with every document it opens, so a worn one is replaced by a fresh one
+    // once nothing uses it: never while an object of it lives, and what is asked for while the
+    // fresh one starts waits for it; the old office goes with its files. Ending the program
+    // meanwhile still takes well under a second and leaves no office behind.
+    void aWornOfficeIsReplacedWhileNothingUsesIt_data()
+    {
+        QTest::addColumn<QString>("during");
+        QTest::newRow("a fill waits") << "fill";
+        QTest::newRow("a page picture on a worker thread waits") << "picture";
+        QTest::newRow("the program ends") << "end";
+    }
+    void aWornOfficeIsReplacedWhileNothingUsesIt()
+    {
+        QFETCH(QString, during);
+        shutdownOfficeEngine();
+        officeModule().setRecycleAfterLoads(2);
+        Object word = CreateObject(QStringLiteral("Word.Application"));
+        const qint64 worn = officeModule().processId();
+        open(word, document).call(QStringLiteral("Close"));
+        Object template_ = open(word, document);
+        QTest::qWait(200); // worn, but in use
+        QCOMPARE(officeModule().processId(), worn);
+        template_ = Object();
+        word = Object();
+        QTRY_COMPARE_WITH_TIMEOUT(officeModule().processId(), 0, 2000); // being replaced
+        const QString officeFolder = environment->root() + QStringLiteral("/cache/mistlefold/office");
+        if (during == QLatin1String("end")) {
+            QElapsedTimer elapsed;
+            elapsed.start();
+            Program::EndProgram();
+            QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
+            QTRY_COMPARE_WITH_TIMEOUT(officesOn(profile()), QList<qint64>(), 1000);
+            QCOMPARE(QDir(officeFolder).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs), QStringList());
+        } else if (during == QLatin1String("picture")) {
+            auto picture = std::async(std::launch::async, [&] { return renderFirstPage(document, 96); });
+            QCOMPARE(picture.get().size(), QSize(816, 1056));
+        } else {
+            word = CreateObject(QStringLiteral("Word.Application"));
+            QVERIFY(!open(word, document).object(QStringLiteral("StoryRanges")).enumerate().isEmpty());
+            word.call(QStringLiteral("Quit"));
+        }
+        if (during != QLatin1String("end")) {
+            const qint64 fresh = officeModule().processId();
+            QVERIFY(fresh != 0 && fresh != worn);
+            QVERIFY(!processRunning(worn));
+            QCOMPARE(officesOn(profile()), QList<qint64>{fresh});
+            QCOMPARE(QDir(officeFolder).entryList({QStringLiteral("*-tmp-*")}, QDir::Dirs).size(), 1);
+        }
+        officeModule().setRecycleAfterLoads(std::numeric_limits<int>::max());
     }
 
     // The page picture is sharpened on a worker thread while the main thread goes on calling.

@@ -1,5 +1,18 @@
 #include "OfficeObject.h"
 
+OfficeObject::OfficeObject(std::shared_ptr<OfficeSession> session)
+    : mSession(std::move(session))
+{
+    if (mSession)
+        mSession->beginUse();
+}
+
+OfficeObject::~OfficeObject()
+{
+    if (mSession)
+        mSession->endUse();
+}
+
 Variant OfficeObject::call(const QString &member, const QList<Variant> &positional,
                            const QList<NamedArgument> &named)
 {

@@ -7,11 +7,15 @@
 #include <memory>
 
 // Base of the "Word.Application" server's objects: each belongs to one office session. Members an
-// object does not have fail with "Object doesn't support this property or method".
+// object does not have fail with "Object doesn't support this property or method". Each holds a
+// use of its session while it lives (OfficeSession::beginUse).
 class OfficeObject : public Dispatch
 {
 public:
-    explicit OfficeObject(std::shared_ptr<OfficeSession> session) : mSession(std::move(session)) {}
+    explicit OfficeObject(std::shared_ptr<OfficeSession> session);
+    ~OfficeObject() override;
+    OfficeObject(const OfficeObject &) = delete;
+    OfficeObject &operator=(const OfficeObject &) = delete;
 
     Variant get(const QString &) override { unsupported(); }
     void set(const QString &, const Variant &) override { unsupported(); }

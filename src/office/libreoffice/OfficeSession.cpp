@@ -323,9 +323,22 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
                         property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
                         property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
     });
+    ++mLoads;
     if (!component.is())
         throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
     return component;
+}
+
+void OfficeSession::beginUse()
+{
+    ++mUses;
+    ++mUsesBegun;
+}
+
+void OfficeSession::endUse()
+{
+    if (--mUses == 0 && mIdleHandler)
+        mIdleHandler();
 }
 
 void OfficeSession::killNow()

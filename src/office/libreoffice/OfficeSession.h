@@ -93,6 +93,21 @@ public:
     // Throws RuntimeError when the office is no longer there.
     void ensureAlive();
 
+    // How many documents this office has opened.
+    int loads() const { return mLoads; }
+
+    // Uses of the office: every object of the server that may call into it holds one while it
+    // lives, and so does a call made without one (the page picture). When the last use ends,
+    // the idle handler runs on that thread; the module may then replace a worn office. A use
+    // begins only while another is held, or under the module's lock.
+    void beginUse();
+    void endUse();
+    int uses() const { return mUses; }
+    // How many uses have begun so far: a use that came and went shows here.
+    std::uint64_t usesBegun() const { return mUsesBegun; }
+    // Set before the session is handed out.
+    void setIdleHandler(std::function<void()> handler) { mIdleHandler = std::move(handler); }
+
 private:
     struct CallScope
     {
@@ -123,4 +138,8 @@ private:
     std::atomic<int> mCallsInFlight{0};
     std::shared_ptr<std::atomic<qint64>> mOfficeTime;
     std::atomic<int> mTemporaryFiles{0};
+    std::atomic<int> mLoads{0};
+    std::atomic<int> mUses{0};
+    std::atomic<std::uint64_t> mUsesBegun{0};
+    std::function<void()> mIdleHandler;
 };
