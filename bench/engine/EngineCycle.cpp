@@ -55,7 +55,10 @@ Steps cycle(const QString &templatePath, const QString &documentPath, bool fresh
 {
     Steps steps;
     QElapsedTimer timer;
-    const auto lap = [&timer](double &step) { step += timer.nsecsElapsed() / 1e6; timer.restart(); };
+    const auto lap = [&timer](double &step) {
+        step += timer.nsecsElapsed() / 1e6;
+        timer.restart();
+    };
     const BenchDetails details;
     const auto officeBefore = officeModule().officeTime();
     timer.start();
@@ -86,7 +89,8 @@ Steps cycle(const QString &templatePath, const QString &documentPath, bool fresh
         document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
         if (QGuiApplication::clipboard()->image().isNull())
             throw RuntimeError(QStringLiteral("no picture on the clipboard"));
-        word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
+        word.object(QStringLiteral("ActiveDocument"))
+            .call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
         lap(steps.picture);
         word.call(QStringLiteral("Quit"));
         lap(steps.quit);
@@ -103,8 +107,15 @@ Steps median(QList<Steps> runs)
 
 void print(QTextStream &out, const char *name, const Steps &steps)
 {
-    out << QStringLiteral("%1 cycle: %2 ms  (create %3, open %4, replace %5, save %6, picture %7, quit %8; office at work %9)\n")
-               .arg(QLatin1String(name)).arg(steps.total(), 0, 'f', 1).arg(steps.create, 0, 'f', 1)
-               .arg(steps.open, 0, 'f', 1).arg(steps.replace, 0, 'f', 1).arg(steps.save, 0, 'f', 1)
-               .arg(steps.picture, 0, 'f', 1).arg(steps.quit, 0, 'f', 1).arg(steps.office, 0, 'f', 1);
+    out << QStringLiteral(
+               "%1 cycle: %2 ms  (create %3, open %4, replace %5, save %6, picture %7, quit %8; office at work %9)\n")
+               .arg(QLatin1String(name))
+               .arg(steps.total(), 0, 'f', 1)
+               .arg(steps.create, 0, 'f', 1)
+               .arg(steps.open, 0, 'f', 1)
+               .arg(steps.replace, 0, 'f', 1)
+               .arg(steps.save, 0, 'f', 1)
+               .arg(steps.picture, 0, 'f', 1)
+               .arg(steps.quit, 0, 'f', 1)
+               .arg(steps.office, 0, 'f', 1);
 }

@@ -55,7 +55,9 @@ void officeStart(QTextStream &out)
     }
     out << QStringLiteral("office start, waited for: %1 ms; in the background: returns after %2 ms, ready after %3 ms, "
                           "then a Word.Application in %4 ms\n")
-               .arg(middle(waited), 0, 'f', 0).arg(middle(returned), 0, 'f', 2).arg(middle(ready), 0, 'f', 0)
+               .arg(middle(waited), 0, 'f', 0)
+               .arg(middle(returned), 0, 'f', 2)
+               .arg(middle(ready), 0, 'f', 0)
                .arg(middle(firstCreate), 0, 'f', 1);
 }
 
@@ -66,7 +68,8 @@ void callCost(QTextStream &out, const QString &documentPath)
 {
     const Object word = CreateObject(QStringLiteral("Word.Application"));
     const Object document = openDocument(word, documentPath, true);
-    const Object frame = document.object(QStringLiteral("Shapes")).enumerate().first().toObject().object(QStringLiteral("TextFrame"));
+    const Object frame =
+        document.object(QStringLiteral("Shapes")).enumerate().first().toObject().object(QStringLiteral("TextFrame"));
     QList<double> wall, outside;
     QElapsedTimer timer;
     for (int round = 0; round < 9; ++round) {
@@ -81,7 +84,8 @@ void callCost(QTextStream &out, const QString &documentPath)
     }
     word.call(QStringLiteral("Quit"));
     out << QStringLiteral("one call: %1 us, of which %2 us outside the office's work\n")
-               .arg(middle(wall), 0, 'f', 1).arg(middle(outside), 0, 'f', 1);
+               .arg(middle(wall), 0, 'f', 1)
+               .arg(middle(outside), 0, 'f', 1);
 }
 
 } // namespace

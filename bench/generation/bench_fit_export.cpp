@@ -83,7 +83,8 @@ Run run(const QString &templatePath, const QString &folder, const Details &detai
     return result;
 }
 
-void measure(QTextStream &out, const char *name, const QString &templatePath, const QString &folder, const Details &details)
+void measure(QTextStream &out, const char *name, const QString &templatePath, const QString &folder,
+             const Details &details)
 {
     const int runs = 9;
     run(templatePath, folder, details); // warm-up
@@ -100,13 +101,18 @@ void measure(QTextStream &out, const char *name, const QString &templatePath, co
     // BENCH_KEEP=folder keeps each case's PDF there, to look at.
     const QString keep = qEnvironmentVariable("BENCH_KEEP");
     if (!keep.isEmpty()) {
-        const QString kept = keep + QLatin1Char('/') + QString::fromLatin1(name).trimmed().replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".pdf");
+        const QString kept = keep + QLatin1Char('/')
+            + QString::fromLatin1(name).trimmed().replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".pdf");
         QFile::remove(kept);
         QFile::copy(folder + QStringLiteral("/invitation.pdf"), kept);
     }
     out << QStringLiteral("%1: replace %2 ms, fit %3 ms (office at work %4), PDF export %5 ms; sizes %6\n")
-               .arg(QLatin1String(name)).arg(medianOf(replace), 0, 'f', 1).arg(medianOf(fit), 0, 'f', 1)
-               .arg(medianOf(fitOffice), 0, 'f', 1).arg(medianOf(exportPdf), 0, 'f', 1).arg(sizes.join(QLatin1Char(' ')));
+               .arg(QLatin1String(name))
+               .arg(medianOf(replace), 0, 'f', 1)
+               .arg(medianOf(fit), 0, 'f', 1)
+               .arg(medianOf(fitOffice), 0, 'f', 1)
+               .arg(medianOf(exportPdf), 0, 'f', 1)
+               .arg(sizes.join(QLatin1Char(' ')));
 }
 
 } // namespace

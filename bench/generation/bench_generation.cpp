@@ -12,13 +12,13 @@
 #include "Controls.h"
 #include "EngineCycle.h"
 
+#include "automation/CreateObject.h"
 #include "details/Form1.h"
 #include "generation/PageSharpening.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
-#include "automation/CreateObject.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
@@ -31,9 +31,9 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <QThread>
 #include <QUrl>
-#include <QTextStream>
 
 #include <algorithm>
 
@@ -149,8 +149,7 @@ double clickToPreview(Form1 &form)
 class Launches
 {
 public:
-    explicit Launches(const QProcessEnvironment &environment)
-        : mEnvironment(environment)
+    explicit Launches(const QProcessEnvironment &environment) : mEnvironment(environment)
     {
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         const QString xev = QStandardPaths::findExecutable(QStringLiteral("xev"));
@@ -162,9 +161,11 @@ public:
         while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
             ++display;
         mDisplay = QStringLiteral(":%1").arg(display);
-        mServer.start(xvfb, {mDisplay, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        for (int waited = 0; waited < 5000 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); waited += 20)
+        mServer.start(xvfb,
+                      {mDisplay, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                       QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        for (int waited = 0; waited < 5000 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display));
+             waited += 20)
             QThread::msleep(20);
         QThread::msleep(200);
         QProcessEnvironment watcher = QProcessEnvironment::systemEnvironment();
@@ -240,7 +241,8 @@ class Conversion
 {
 public:
     Conversion(const QString &root, const QString &name, const QString &source)
-        : mFolder(root + QLatin1Char('/') + name), mSource(source)
+        : mFolder(root + QLatin1Char('/') + name)
+        , mSource(source)
     {
         QDir().mkpath(mFolder + QStringLiteral("/tmp"));
         QDir().mkpath(mFolder + QStringLiteral("/out"));
@@ -254,7 +256,8 @@ public:
         environment.insert(QStringLiteral("TMPDIR"), mFolder + QStringLiteral("/tmp"));
         office.setProcessEnvironment(environment);
         office.setProgram(program());
-        office.setArguments({QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(mFolder + QStringLiteral("/profile")).toString(),
+        office.setArguments({QStringLiteral("-env:UserInstallation=")
+                                 + QUrl::fromLocalFile(mFolder + QStringLiteral("/profile")).toString(),
                              QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("png"),
                              QStringLiteral("--outdir"), mFolder + QStringLiteral("/out"), mSource});
         office.setStandardOutputFile(QProcess::nullDevice());
@@ -265,7 +268,8 @@ public:
         if (!office.waitForFinished(120000) || office.exitCode() != 0)
             throw RuntimeError(QStringLiteral("the command-line conversion failed"));
         const double elapsed = elapsedMs(timer);
-        const QString picture = mFolder + QStringLiteral("/out/") + QFileInfo(mSource).completeBaseName() + QStringLiteral(".png");
+        const QString picture = mFolder + QStringLiteral("/out/") + QFileInfo(mSource).completeBaseName()
+            + QStringLiteral(".png");
         if (!QFile::remove(picture))
             throw RuntimeError(QStringLiteral("the command-line conversion wrote no picture"));
         return elapsed;
@@ -389,30 +393,46 @@ int main(int argc, char *argv[])
         const Steps engine = median(cycles);
         const Steps freshMedian = median(fresh);
         const double converted = medianOf(conversions);
-        out << QStringLiteral("real template; medians of %1 runs (%2 for the slow alternatives)\n").arg(runs).arg(slowRuns);
+        out << QStringLiteral("real template; medians of %1 runs (%2 for the slow alternatives)\n")
+                   .arg(runs)
+                   .arg(slowRuns);
         const double oneStart = medianOf(starts);
         if (launches.isEmpty()) {
             out << QStringLiteral("launch to main window: not measured (%1); one office start: %2 ms\n")
-                       .arg(launchesWhyNot).arg(oneStart, 0, 'f', 1);
+                       .arg(launchesWhyNot)
+                       .arg(oneStart, 0, 'f', 1);
         } else {
             const double launch = medianOf(launches);
-            out << QStringLiteral("launch to main window (the program as a child process on Xvfb): %1 ms; one office start: %2 ms  (%3 of it; target at most 0.25)\n")
-                       .arg(launch, 0, 'f', 1).arg(oneStart, 0, 'f', 1).arg(launch / oneStart, 0, 'f', 2);
+            out << QStringLiteral("launch to main window (the program as a child process on Xvfb): %1 ms; one office "
+                                  "start: %2 ms  (%3 of it; target at most 0.25)\n")
+                       .arg(launch, 0, 'f', 1)
+                       .arg(oneStart, 0, 'f', 1)
+                       .arg(launch / oneStart, 0, 'f', 2);
         }
         out << QStringLiteral("main window built and shown in this process: %1 ms\n").arg(window, 0, 'f', 1);
-        out << QStringLiteral("click to preview shown: %1 ms (the office's processor time: %2 ms); page sharpened %3 ms after the click\n")
-                   .arg(click, 0, 'f', 1).arg(medianOf(officeWork), 0, 'f', 0).arg(medianOf(sharpened), 0, 'f', 0);
+        out << QStringLiteral("click to preview shown: %1 ms (the office's processor time: %2 ms); page sharpened %3 "
+                              "ms after the click\n")
+                   .arg(click, 0, 'f', 1)
+                   .arg(medianOf(officeWork), 0, 'f', 0)
+                   .arg(medianOf(sharpened), 0, 'f', 0);
         out << QStringLiteral("a fresh office per fill: %1 ms  (%2 x slower; target at least 8 x)\n")
-                   .arg(freshMedian.total(), 0, 'f', 1).arg(freshMedian.total() / click, 0, 'f', 1);
+                   .arg(freshMedian.total(), 0, 'f', 1)
+                   .arg(freshMedian.total() / click, 0, 'f', 1);
         out << QStringLiteral("two command-line conversions to PNG: %1 ms  (%2 x slower; target at least 8 x)\n")
-                   .arg(converted, 0, 'f', 1).arg(converted / click, 0, 'f', 1);
+                   .arg(converted, 0, 'f', 1)
+                   .arg(converted / click, 0, 'f', 1);
         print(out, "engine's", engine);
         out << QStringLiteral("click to preview / engine's cycle: %1 x (target at most 1.5 x)\n")
                    .arg(click / engine.total(), 0, 'f', 2);
         out << QStringLiteral("memory with the main window shown: %1 MiB (program %2, office %3)\n")
-                   .arg(start.total(), 0, 'f', 1).arg(start.program, 0, 'f', 1).arg(start.office, 0, 'f', 1);
+                   .arg(start.total(), 0, 'f', 1)
+                   .arg(start.program, 0, 'f', 1)
+                   .arg(start.office, 0, 'f', 1);
         out << QStringLiteral("memory after %1 generations: %2 MiB (program %3, office %4; target at most 300)\n")
-                   .arg(generations).arg(last.total(), 0, 'f', 1).arg(last.program, 0, 'f', 1).arg(last.office, 0, 'f', 1);
+                   .arg(generations)
+                   .arg(last.total(), 0, 'f', 1)
+                   .arg(last.program, 0, 'f', 1)
+                   .arg(last.office, 0, 'f', 1);
         out << QStringLiteral("memory every 20 generations (program + office):");
         for (const Memory &sample : std::as_const(series))
             out << QStringLiteral(" %1+%2").arg(sample.program, 0, 'f', 0).arg(sample.office, 0, 'f', 0);
@@ -420,9 +440,13 @@ int main(int argc, char *argv[])
         offices.remove(0);
         out << QStringLiteral("offices over the %1 generations: %2\n").arg(generations).arg(offices.size());
         if (generations > 20) {
-            out << QStringLiteral("memory after 20 generations: %1 MiB (program %2, office %3); growth to the %4th: %5 % (target below 5 %)\n")
-                       .arg(twentieth.total(), 0, 'f', 1).arg(twentieth.program, 0, 'f', 1).arg(twentieth.office, 0, 'f', 1)
-                       .arg(generations).arg((last.total() / twentieth.total() - 1) * 100, 0, 'f', 1);
+            out << QStringLiteral("memory after 20 generations: %1 MiB (program %2, office %3); growth to the %4th: %5 "
+                                  "% (target below 5 %)\n")
+                       .arg(twentieth.total(), 0, 'f', 1)
+                       .arg(twentieth.program, 0, 'f', 1)
+                       .arg(twentieth.office, 0, 'f', 1)
+                       .arg(generations)
+                       .arg((last.total() / twentieth.total() - 1) * 100, 0, 'f', 1);
         }
     } catch (const RuntimeError &error) {
         out << "failed: " << error.description() << '\n';

@@ -27,13 +27,13 @@ void holly(QPainter &painter, QPointF at, qreal size, qreal angle)
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0xc6, 0x28, 0x28));
-    for (QPointF berry : {QPointF(-size * 0.08, -size * 0.1), QPointF(size * 0.1, -size * 0.06), QPointF(0, size * 0.1)})
+    for (QPointF berry :
+         {QPointF(-size * 0.08, -size * 0.1), QPointF(size * 0.1, -size * 0.06), QPointF(0, size * 0.1)})
         painter.drawEllipse(berry, size * 0.11, size * 0.11);
     painter.restore();
 }
 
-void centredText(QPainter &painter, int top, int height, const QFont &font, const QColor &color,
-                 const QString &text)
+void centredText(QPainter &painter, int top, int height, const QFont &font, const QColor &color, const QString &text)
 {
     painter.setFont(font);
     painter.setPen(color);
@@ -82,8 +82,7 @@ QImage samplePage()
                 QStringLiteral("417 Larkspur Avenue, North Vellmont, WA"));
     centredText(painter, 1200, 70, font("Liberation Sans", 44, false, true), QColor(0x55, 0x55, 0x55),
                 QStringLiteral("Given by"));
-    centredText(painter, 1270, 100, font("Liberation Serif", 76, true), red,
-                QStringLiteral("Ilse and Bram Ketterly"));
+    centredText(painter, 1270, 100, font("Liberation Serif", 76, true), red, QStringLiteral("Ilse and Bram Ketterly"));
     centredText(painter, 1500, 260, font("Liberation Sans", 40), QColor(0x44, 0x44, 0x44),
                 QStringLiteral("Carols, mulled cider and gingerbread.\nPlease reply by December 12."));
     return page;

@@ -114,8 +114,9 @@ int main(int argc, char *argv[])
         moves.append(timer.nsecsElapsed() / 1e6);
     }
     mouse(box, QEvent::MouseButtonRelease, pointer - QPointF(box->pos()), Qt::NoButton);
-    std::printf("drag at 4.00, %lld moves: median %.2f ms, max %.2f ms per move and repaint; scalings during the drag: %d\n",
-                static_cast<long long>(moves.size()), median(moves), *std::max_element(moves.begin(), moves.end()),
-                box->scalings() - before);
+    std::printf(
+        "drag at 4.00, %lld moves: median %.2f ms, max %.2f ms per move and repaint; scalings during the drag: %d\n",
+        static_cast<long long>(moves.size()), median(moves), *std::max_element(moves.begin(), moves.end()),
+        box->scalings() - before);
     return 0;
 }

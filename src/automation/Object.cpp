@@ -34,8 +34,7 @@ void Object::set(const QString &member, const Variant &value) const
     target().set(member, value);
 }
 
-Variant Object::call(const QString &member, const QList<Variant> &positional,
-                     const QList<NamedArgument> &named) const
+Variant Object::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) const
 {
     return target().call(member, positional, named);
 }

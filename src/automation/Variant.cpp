@@ -4,10 +4,7 @@
 #include "shell/Arithmetic.h"
 #include "shell/RuntimeError.h"
 
-Variant::Variant(const Object &value)
-    : mValue(value.dispatch())
-{
-}
+Variant::Variant(const Object &value) : mValue(value.dispatch()) {}
 
 Variant Variant::missing()
 {

@@ -35,15 +35,16 @@ public:
 
     // Conversions as automation does them; a value that cannot be converted throws
     // RuntimeError "Type mismatch".
-    bool toBool() const;       // numbers: non-zero is true; "True"/"False"; empty is false
-    qint32 toLong() const;     // doubles round half to even; out of range is "Overflow"
+    bool toBool() const;   // numbers: non-zero is true; "True"/"False"; empty is false
+    qint32 toLong() const; // doubles round half to even; out of range is "Overflow"
     double toDouble() const;
-    QString toString() const;  // booleans as "True"/"False"
-    Object toObject() const;   // empty gives Nothing
+    QString toString() const; // booleans as "True"/"False"
+    Object toObject() const;  // empty gives Nothing
 
 private:
-    struct MissingTag {};
-    using Value = std::variant<std::monostate, bool, qint16, qint32, double, QString,
-                               std::shared_ptr<Dispatch>, MissingTag>;
+    struct MissingTag
+    {};
+    using Value =
+        std::variant<std::monostate, bool, qint16, qint32, double, QString, std::shared_ptr<Dispatch>, MissingTag>;
     Value mValue;
 };

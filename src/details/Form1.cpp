@@ -19,10 +19,10 @@
 #include "shell/Skin.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDateTimeEdit>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,8 +44,7 @@ const QString CannotStore = QStringLiteral(
 const QString Form1::DateKey = QStringLiteral("DateTimePicker1");
 const QString Form1::TimeKey = QStringLiteral("DateTimePicker2");
 
-Form1::Form1(QWidget *parent)
-    : Window(parent)
+Form1::Form1(QWidget *parent) : Window(parent)
 {
     createControls();
     Form_Load();
@@ -76,7 +75,12 @@ void Form1::createControls()
     Frame1->setGeometry(twips(120, 1110, 7800, 2175));
     setBackColor(Frame1, Qt::white);
 
-    struct TextField { int index; const char16_t *tag; QRect rect; };
+    struct TextField
+    {
+        int index;
+        const char16_t *tag;
+        QRect rect;
+    };
     const TextField fields[] = {
         {3, u"[State]", twips(6960, 1200, 615, 345)},
         {2, u"[Address]", twips(1680, 750, 5895, 345)},
@@ -114,7 +118,13 @@ void Form1::createControls()
     DateTimePicker2 = makePicker(TimeKey, QStringLiteral("[Time]"), QStringLiteral("h:mm AP"),
                                  twips(5280, 300, 2295, 345));
 
-    struct Caption { int index; const char16_t *text; QRect rect; QWidget *field; };
+    struct Caption
+    {
+        int index;
+        const char16_t *text;
+        QRect rect;
+        QWidget *field;
+    };
     const Caption captions[] = {
         {3, u"Time:", twips(4680, 345, 465, 225), DateTimePicker2},
         {2, u"Date:", twips(240, 345, 435, 225), DateTimePicker1},
@@ -138,17 +148,17 @@ void Form1::createControls()
     }
 
     PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Start Creating Template"),
-                             twips(120, 120, 7800, 405));
+                                   twips(120, 120, 7800, 405));
     PushButton3 = createPushButton(this, QStringLiteral("PushButton3"), QStringLiteral("Clear/Reset Data"),
-                             twips(120, 630, 3840, 405));
+                                   twips(120, 630, 3840, 405));
     PushButton4 = createPushButton(this, QStringLiteral("PushButton4"), QStringLiteral("Load Sample/Example Data"),
-                             twips(4080, 630, 3840, 405));
+                                   twips(4080, 630, 3840, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
 
     // Focus order: date, time, street address, city, state, given by, then the three buttons.
-    setFocusOrder({DateTimePicker1, DateTimePicker2, Text1[2], Text1[1], Text1[3], Text1[0], PushButton6,
-                   PushButton3, PushButton4});
+    setFocusOrder({DateTimePicker1, DateTimePicker2, Text1[2], Text1[1], Text1[3], Text1[0], PushButton6, PushButton3,
+                   PushButton4});
 
     for (int index = 0; index < TextFieldCount; ++index)
         connect(Text1[index], &QLineEdit::textChanged, this, [this, index] { Text1_Change(index); });
@@ -390,8 +400,8 @@ void Form1::tellTooLong(const QStringList &fields)
     list[0] = list[0].toUpper();
     const bool one = fields.size() == 1;
     const QString text = list + (one ? QStringLiteral(" is") : QStringLiteral(" are"))
-                         + QStringLiteral(" too long to show in full on the invitation. Please shorten ")
-                         + (one ? QStringLiteral("it.") : QStringLiteral("them."));
+        + QStringLiteral(" too long to show in full on the invitation. Please shorten ")
+        + (one ? QStringLiteral("it.") : QStringLiteral("them."));
     MessageBoxes::instance().show({AppInfo::appTitle(), text, MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok});
 }
 

@@ -35,9 +35,8 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
 {
     const Object word = CreateObject(WordProgId);
     try {
-        const Object document = word.object(u"Documents"_qs)
-                                    .call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}})
-                                    .toObject();
+        const Object document =
+            word.object(u"Documents"_qs).call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}}).toObject();
         document.call(u"ExportAsFixedFormat"_qs, {},
                       {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, ExportFormatPdf}});
         document.call(u"Close"_qs);

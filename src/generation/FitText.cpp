@@ -1,8 +1,8 @@
 #include "generation/FitText.h"
 
 #include "automation/Object.h"
-#include "generation/PartyDetails.h"
 #include "generation/DateTimeTexts.h"
+#include "generation/PartyDetails.h"
 #include "shell/Guard.h"
 #include "shell/RuntimeError.h"
 
@@ -23,8 +23,12 @@ const char16_t *const FieldNames[] = {u"Given By", u"Street Address", u"City", u
 
 QStringList fieldValues(const PartyDetails &details)
 {
-    return {details.text(0), details.text(2), details.text(1), details.text(3),
-            PartyDateText(details.partyDate().date()), PartyTimeText(details.partyTime().time())};
+    return {details.text(0),
+            details.text(2),
+            details.text(1),
+            details.text(3),
+            PartyDateText(details.partyDate().date()),
+            PartyTimeText(details.partyTime().time())};
 }
 
 bool overflows(const Object &frame)
@@ -116,7 +120,8 @@ QStringList FitText(Guard &g, const Object &document, const PartyDetails &detail
             g.run(222, [&] { fits = shrinkToFit(frame, font, design); });
         if (!fits)
             g.run(224, [&] {
-                tooLong += longestFieldsIn(frame.object(u"TextRange"_qs).get(u"Text"_qs).toString(), fieldValues(details));
+                tooLong += longestFieldsIn(frame.object(u"TextRange"_qs).get(u"Text"_qs).toString(),
+                                           fieldValues(details));
             });
     }
     std::sort(tooLong.begin(), tooLong.end());

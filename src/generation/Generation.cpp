@@ -43,7 +43,7 @@ bool isCompleteBitmap(const QByteArray &bytes)
         return false;
     const auto *size = reinterpret_cast<const uchar *>(bytes.constData() + 2);
     return qsizetype(quint32(size[0]) | quint32(size[1]) << 8 | quint32(size[2]) << 16 | quint32(size[3]) << 24)
-           <= bytes.size();
+        <= bytes.size();
 }
 
 QImage loadPicture(const QString &path)
@@ -158,9 +158,8 @@ void SaveDocAsJPG(const QString &documentPath)
     guard.run(118, [&] {
         document = word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {documentPath}).toObject();
     });
-    const bool copied = guard.run(120, [&] {
-        document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
-    });
+    const bool copied = guard.run(
+        120, [&] { document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture")); });
     guard.run(122, [&] {
         // Without a fresh copy, whatever picture the clipboard held before is not this document's.
         if (!copied)

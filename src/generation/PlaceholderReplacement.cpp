@@ -50,7 +50,7 @@ void ReplacePlaceholders(Guard &g, const Object &document, const PartyDetails &d
             g.run(146, [&] { find.set(u"MatchAllWordForms"_qs, false); });
             g.run(148, [&] { find.call(u"Execute"_qs, {}, {{u"Replace"_qs, ReplaceAll}}); });
         } // [150] next story
-    } // [152] next field
+    }     // [152] next field
 
     // Shape pass: every shape [154] that holds text [156] gets all six placeholders replaced.
     const auto shapes = g.items<Variant>(154, [&] { return document.object(u"Shapes"_qs).enumerate(); });
@@ -58,9 +58,11 @@ void ReplacePlaceholders(Guard &g, const Object &document, const PartyDetails &d
         // A failing test counts as true; a null answer converts to false.
         if (!g.test(156, [&] { return item.toObject().object(u"TextFrame"_qs).get(u"HasText"_qs).toBool(); }))
             continue;
-        for (int i = 0; i < PartyDetails::TextFieldCount; ++i) // [158]
+        for (int i = 0; i < PartyDetails::TextFieldCount; ++i)                                     // [158]
             g.run(160, [&] { ReplaceInShape(item.toObject(), details.tag(i), details.text(i)); }); // [162]
-        g.run(164, [&] { ReplaceInShape(item.toObject(), DatePlaceholder, PartyDateText(details.partyDate().date())); });
-        g.run(166, [&] { ReplaceInShape(item.toObject(), TimePlaceholder, PartyTimeText(details.partyTime().time())); });
+        g.run(164,
+              [&] { ReplaceInShape(item.toObject(), DatePlaceholder, PartyDateText(details.partyDate().date())); });
+        g.run(166,
+              [&] { ReplaceInShape(item.toObject(), TimePlaceholder, PartyTimeText(details.partyTime().time())); });
     } // [168] next shape
 }

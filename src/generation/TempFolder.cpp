@@ -44,15 +44,16 @@ QString privateFolder()
 // A real folder (not a link to one) that belongs to the user.
 bool isOwnFolder(const QByteArray &native)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return ::lstat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
 }
 
 struct WorkFolder
 {
-    QString base;   // the temporary folder it was made in
+    QString base; // the temporary folder it was made in
     QString path;
-    int lock = -1;  // the lock file, open and locked while the program runs
+    int lock = -1; // the lock file, open and locked while the program runs
     bool cleanupAdded = false;
 };
 
@@ -102,7 +103,8 @@ QString TempFolder::base()
     const QByteArray native = QFile::encodeName(folder);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         unsafe(folder);
-    struct stat info {};
+    struct stat info
+    {};
     if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
         unsafe(folder);
     if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)

@@ -30,7 +30,8 @@ OfficeModule &loadModule()
     // exception types by name.
     library.setLoadHints(QLibrary::ExportExternalSymbolsHint);
     if (!library.load())
-        loadFailure = QStringLiteral("The document engine could not be loaded: %1").arg(library.errorString()).simplified();
+        loadFailure =
+            QStringLiteral("The document engine could not be loaded: %1").arg(library.errorString()).simplified();
     else if (const auto entry = reinterpret_cast<OfficeModuleEntry>(library.resolve(MISTLEFOLD_OFFICE_ENTRY)))
         loadedModule = entry();
     else

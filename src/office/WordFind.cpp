@@ -4,15 +4,19 @@
 
 namespace {
 
-const QString InvalidPattern =
-    QStringLiteral("The find text contains a pattern-matching expression that is not valid.");
+const QString InvalidPattern = QStringLiteral(
+    "The find text contains a pattern-matching expression that is not valid.");
 // The program never searches with wildcards; a search that asks for them fails rather than
 // finding something else.
 const QString WildcardsNotSupported = QStringLiteral("Searching with wildcards is not supported.");
 
 bool settingFor(FindSettings &settings, const QString &member, const Variant &value)
 {
-    struct Flag { const char16_t *name; bool FindSettings::*field; };
+    struct Flag
+    {
+        const char16_t *name;
+        bool FindSettings::*field;
+    };
     static const Flag flags[] = {
         {u"Forward", &FindSettings::forward},
         {u"Format", &FindSettings::format},
@@ -85,8 +89,7 @@ bool unicodeCode(const QString &text, qsizetype &i, QChar *character)
 
 [[noreturn]] void invalidCode(QChar code)
 {
-    throw RuntimeError(QStringLiteral("\"^%1\" is not a valid special character in the find text.")
-                           .arg(code));
+    throw RuntimeError(QStringLiteral("\"^%1\" is not a valid special character in the find text.").arg(code));
 }
 
 QString escaped(QChar character)
@@ -105,10 +108,9 @@ void FindSettings::set(const QString &member, const Variant &value)
 ReplaceMode applyExecuteArguments(FindSettings &settings, const QList<Variant> &positional,
                                   const QList<NamedArgument> &named)
 {
-    static const char16_t *const order[] = {u"FindText", u"MatchCase", u"MatchWholeWord",
-                                            u"MatchWildcards", u"MatchSoundsLike",
-                                            u"MatchAllWordForms", u"Forward", u"Wrap", u"Format",
-                                            u"ReplaceWith", u"Replace"};
+    static const char16_t *const order[] = {
+        u"FindText", u"MatchCase", u"MatchWholeWord", u"MatchWildcards", u"MatchSoundsLike", u"MatchAllWordForms",
+        u"Forward",  u"Wrap",      u"Format",         u"ReplaceWith",    u"Replace"};
     constexpr qsizetype count = sizeof(order) / sizeof(order[0]);
     ReplaceMode mode = ReplaceMode::None;
     const auto apply = [&](const QString &name, const Variant &value) {
@@ -161,8 +163,7 @@ QString patternForFindText(const QString &text)
     return pattern;
 }
 
-TextMatcher::TextMatcher(const FindSettings &settings)
-    : mReplacement(settings.replacementText)
+TextMatcher::TextMatcher(const FindSettings &settings) : mReplacement(settings.replacementText)
 {
     if (settings.matchWildcards)
         throw RuntimeError(WildcardsNotSupported);
@@ -196,8 +197,8 @@ QString TextMatcher::replacementFor(const QRegularExpressionMatch &match) const
         else if (fixedCharacter(code, &character) || unicodeCode(mReplacement, i, &character))
             result += character;
         else
-            throw RuntimeError(QStringLiteral("\"^%1\" is not a valid special character in the replacement text.")
-                                   .arg(code));
+            throw RuntimeError(
+                QStringLiteral("\"^%1\" is not a valid special character in the replacement text.").arg(code));
     }
     return result;
 }
@@ -212,8 +213,7 @@ QList<FindMatch> TextMatcher::matches(const QString &text) const
         const QRegularExpressionMatch match = it.next();
         if (match.capturedLength(0) == 0)
             continue; // an empty occurrence replaces nothing
-        result.append({match.capturedStart(0), match.capturedLength(0), match.captured(0),
-                       replacementFor(match)});
+        result.append({match.capturedStart(0), match.capturedLength(0), match.captured(0), replacementFor(match)});
     }
     return result;
 }

@@ -37,7 +37,7 @@ const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
 bool isPdfChoice(const QString &path, const QString &filter)
 {
     return filter == FileDialogs::filterNames(PdfFilter).constFirst()
-           || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+        || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
 }
 
 // The hourglass over the window while the engine makes a PDF (about half a second); the pointer
@@ -76,8 +76,7 @@ QScrollBar *designScrollBar(Qt::Orientation orientation, const QString &name, QR
 
 } // namespace
 
-Form2::Form2(QWidget *mainWindow)
-    : mMainWindow(mainWindow)
+Form2::Form2(QWidget *mainWindow) : mMainWindow(mainWindow)
 {
     createControls();
     Form_Load();
@@ -117,13 +116,13 @@ void Form2::createControls()
     setBackColor(Frame1, Qt::white);
 
     PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
-                             twips(240, 300, 4440, 405));
+                                   twips(240, 300, 4440, 405));
     PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
-                             twips(4800, 300, 4560, 405));
+                                   twips(4800, 300, 4560, 405));
     PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
-                             twips(120, 8850, 4680, 405));
+                                   twips(120, 8850, 4680, 405));
     PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
-                             twips(4920, 8850, 4800, 405));
+                                   twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
     // The wheel over the page or the frame around it.
@@ -140,8 +139,8 @@ void Form2::createControls()
     PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
-    setFocusOrder({HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2,
-                   PushButton6, PushButton8});
+    setFocusOrder(
+        {HScroll1, VScroll1, Picture2, Picture1, Frame1, Zoom_Ori, PushButton1, PushButton2, PushButton6, PushButton8});
 
     KeepOnScreen();
 
@@ -276,7 +275,8 @@ void Form2::PushButton6_Click()
         if (guard.test(112, [&] { return FileExists(chosen); })) {
             guard.run(114, [&] {
                 answer = MessageBoxes::instance().show(
-                    {AppInfo::appTitle(), QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
+                    {AppInfo::appTitle(),
+                     QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
                      MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo});
             });
             // Line 116 no longer deletes the existing file: the copy at line 126 replaces it only

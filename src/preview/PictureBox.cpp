@@ -14,8 +14,7 @@ namespace {
 constexpr qint64 FillRoundNanoseconds = 4'000'000;
 } // namespace
 
-PictureBox::PictureBox(QWidget *parent)
-    : QWidget(parent)
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent); // paintEvent covers every pixel
     // Pointer moves over a picture box are its own; they never reach the window's hover rules.
@@ -104,8 +103,7 @@ void PictureBox::repaintFrom(const QImage &picture)
 
 int PictureBox::scalings() const
 {
-    return mEarlierScalings + (mPictureLayer ? mPictureLayer->scalings() : 0)
-           + (mImage ? mImage->scalings() : 0);
+    return mEarlierScalings + (mPictureLayer ? mPictureLayer->scalings() : 0) + (mImage ? mImage->scalings() : 0);
 }
 
 QRect PictureBox::innerRect() const

@@ -7,10 +7,7 @@ namespace {
 constexpr int FocusMarkWidth = 2;
 } // namespace
 
-ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget *parent)
-    : QScrollBar(orientation, parent)
-{
-}
+ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget *parent) : QScrollBar(orientation, parent) {}
 
 void ScrollBar::paintEvent(QPaintEvent *event)
 {

@@ -39,8 +39,8 @@ StretchedPicture::StretchedPicture(const QImage &picture, const QRect &source, c
     if (picture.isNull())
         return;
     // One pixel format for source and tiles keeps the scaling on Qt's fast paths.
-    const QImage::Format format =
-        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const QImage::Format format = picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                            : QImage::Format_RGB32;
     mPicture = picture.format() == format ? picture : picture.convertToFormat(format);
 
     const QSize logical = logicalSize(picture);
@@ -53,7 +53,7 @@ StretchedPicture::StretchedPicture(const QImage &picture, const QRect &source, c
         return;
 
     mWholeAtOnce = mDeviceRect.width() < StrongReduction * mSourcePixels.width()
-                   || mDeviceRect.height() < StrongReduction * mSourcePixels.height();
+        || mDeviceRect.height() < StrongReduction * mSourcePixels.height();
     mTileSize = mWholeAtOnce ? mDeviceRect.size() : QSize(TileSide, TileSide);
     mColumns = (mDeviceRect.width() + mTileSize.width() - 1) / mTileSize.width();
     mRows = (mDeviceRect.height() + mTileSize.height() - 1) / mTileSize.height();
@@ -98,8 +98,7 @@ void StretchedPicture::paint(QPainter &painter, const QRect &exposed)
     if (mTiles.isEmpty() || device.isEmpty())
         return;
     for (int row = device.top() / mTileSize.height(); row <= device.bottom() / mTileSize.height(); ++row) {
-        for (int column = device.left() / mTileSize.width(); column <= device.right() / mTileSize.width();
-             ++column) {
+        for (int column = device.left() / mTileSize.width(); column <= device.right() / mTileSize.width(); ++column) {
             const int index = row * mColumns + column;
             if (mTiles.at(index).isNull())
                 scaleTile(index);

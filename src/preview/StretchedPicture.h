@@ -19,8 +19,7 @@ public:
     // source: the rectangle of the picture, in the picture's logical pixels; destination: the
     // rectangle of the box it is stretched onto; devicePixelRatio: the screen's pixels per logical
     // pixel.
-    StretchedPicture(const QImage &picture, const QRect &source, const QRect &destination,
-                     qreal devicePixelRatio);
+    StretchedPicture(const QImage &picture, const QRect &source, const QRect &destination, qreal devicePixelRatio);
 
     // Draws the part that lies inside exposed (box coordinates), scaling the tiles it needs first.
     void paint(QPainter &painter, const QRect &exposed);
@@ -41,13 +40,13 @@ private:
     void scaleTile(int index);
 
     QImage mPicture;
-    QRectF mSourcePixels;    // in the picture's own pixels
-    QRect mDeviceRect;       // the destination in device pixels
+    QRectF mSourcePixels; // in the picture's own pixels
+    QRect mDeviceRect;    // the destination in device pixels
     qreal mRatio = 1.0;
     bool mWholeAtOnce = false; // a strong reduction is scaled in one piece, averaging every pixel
     QSize mTileSize;
     int mColumns = 0;
     int mRows = 0;
-    QList<QImage> mTiles;    // null until scaled
+    QList<QImage> mTiles; // null until scaled
     int mScalings = 0;
 };

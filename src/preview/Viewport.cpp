@@ -247,13 +247,15 @@ void Viewport::picture1_MouseMove(Qt::MouseButtons Button, QPointF position)
         // On the End If line: a page that fits the frame's width stays where it is. The clamp
         // above would put its right edge at the frame's right edge on every move, even a purely
         // vertical one.
-        guard.run(112, [&] { newLeft = keptWhereItFits(newLeft, Picture1.x(), Picture1.width(), Picture2.scaleWidth()); });
+        guard.run(112,
+                  [&] { newLeft = keptWhereItFits(newLeft, Picture1.x(), Picture1.width(), Picture2.scaleWidth()); });
         guard.run(114, [&] { newTop = float(Picture1.y()) - mDragY + float(position.y()); });
         if (guard.test(116, [&] { return newTop > 0; }))
             guard.run(118, [&] { newTop = 0; });
         else if (guard.test(120, [&] { return float(Picture2.scaleHeight()) - float(Picture1.height()) > newTop; }))
             guard.run(122, [&] { newTop = float(Picture2.scaleHeight()) - float(Picture1.height()); });
-        guard.run(124, [&] { newTop = keptWhereItFits(newTop, Picture1.y(), Picture1.height(), Picture2.scaleHeight()); });
+        guard.run(124,
+                  [&] { newTop = keptWhereItFits(newTop, Picture1.y(), Picture1.height(), Picture2.scaleHeight()); });
         guard.run(126, [&] { Picture1.move(nearestToInt32(newLeft), nearestToInt32(newTop)); });
     }
 }

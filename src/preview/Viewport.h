@@ -12,14 +12,14 @@ class Window;
 // The viewport's state variables, all zero until the set-up.
 struct ViewportState
 {
-    float mZoom = 0;           // the zoom factor, a multiple of 0.25 from 0.25 to 4.0 once set
-    qint32 mOriWidth = 0;      // size of the page picture at zoom 1.0
+    float mZoom = 0;      // the zoom factor, a multiple of 0.25 from 0.25 to 4.0 once set
+    qint32 mOriWidth = 0; // size of the page picture at zoom 1.0
     qint32 mOriHeight = 0;
-    qint32 mZoomWidth = 0;     // size of the page picture at mZoom
+    qint32 mZoomWidth = 0; // size of the page picture at mZoom
     qint32 mZoomHeight = 0;
-    qint16 mHStep = 0;         // how far the page box moves per unit of scroll value: 0, 1 or 10
+    qint16 mHStep = 0; // how far the page box moves per unit of scroll value: 0, 1 or 10
     qint16 mVStep = 0;
-    float mDragX = 0;          // pointer position in the page box at the last button press
+    float mDragX = 0; // pointer position in the page box at the last button press
     float mDragY = 0;
 };
 

@@ -7,8 +7,8 @@
 #include <QPalette>
 #include <QRadioButton>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -33,7 +33,8 @@ void setColors(QWidget *widget, QPalette::ColorRole backRole, QPalette::ColorRol
     palette.setColor(backRole, background);
     palette.setColor(QPalette::Active, textRole, text);
     palette.setColor(QPalette::Inactive, textRole, text);
-    const QColor dimmed = QColor::fromRgbF((text.redF() + background.redF()) / 2, (text.greenF() + background.greenF()) / 2,
+    const QColor dimmed = QColor::fromRgbF((text.redF() + background.redF()) / 2,
+                                           (text.greenF() + background.greenF()) / 2,
                                            (text.blueF() + background.blueF()) / 2);
     palette.setColor(QPalette::Disabled, textRole, dimmed);
     widget->setPalette(palette);
@@ -64,13 +65,15 @@ QColor readableTextColor(const QColor &background, const QColor &themeText)
 
 void setBackColor(QWidget *widget, const QColor &color)
 {
-    setColors(widget, QPalette::Window, QPalette::WindowText, color, QApplication::palette().color(QPalette::WindowText));
+    setColors(widget, QPalette::Window, QPalette::WindowText, color,
+              QApplication::palette().color(QPalette::WindowText));
     widget->setAutoFillBackground(true);
 }
 
 void setButtonFaceColor(QWidget *button, const QColor &color)
 {
-    setColors(button, QPalette::Button, QPalette::ButtonText, color, QApplication::palette().color(QPalette::ButtonText));
+    setColors(button, QPalette::Button, QPalette::ButtonText, color,
+              QApplication::palette().color(QPalette::ButtonText));
 }
 
 void NormalizeBackColors(QWidget *window)
@@ -79,8 +82,8 @@ void NormalizeBackColors(QWidget *window)
     setBackColor(window, face);
     const auto children = window->findChildren<QWidget *>();
     for (QWidget *child : children) {
-        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child)
-            || qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
+        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child) || qobject_cast<QGroupBox *>(child)
+            || qobject_cast<QLabel *>(child))
             setBackColor(child, face);
     }
 }

@@ -16,8 +16,7 @@ QCursor loadCursorFile(const QString &path)
     // "planes" and "bit count" fields hold the hot spot's x and y in a cursor file.
     const QByteArray head = file.read(6 + 16);
     const uchar *bytes = reinterpret_cast<const uchar *>(head.constData());
-    if (head.size() < 22 || qFromLittleEndian<quint16>(bytes + 2) != 2
-        || qFromLittleEndian<quint16>(bytes + 4) == 0)
+    if (head.size() < 22 || qFromLittleEndian<quint16>(bytes + 2) != 2 || qFromLittleEndian<quint16>(bytes + 4) == 0)
         raise(StandardError::InvalidPicture);
     const int hotX = qFromLittleEndian<quint16>(bytes + 6 + 4);
     const int hotY = qFromLittleEndian<quint16>(bytes + 6 + 6);

@@ -28,7 +28,7 @@ QByteArray noDisplayLine()
     const QByteArray cause = display.isEmpty() ? QByteArray("DISPLAY is not set")
                                                : "the display \"" + display + "\" cannot be reached";
     return AppInfo::ProductName.toUtf8() + " cannot start without a display (" + cause
-           + "): run it in a graphical desktop session, or set DISPLAY to a running X server.\n";
+        + "): run it in a graphical desktop session, or set DISPLAY to a running X server.\n";
 }
 
 void passHeldOn()

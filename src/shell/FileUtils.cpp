@@ -33,7 +33,8 @@ bool FileExists(const QString &path)
 
 bool RegularFileExists(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return !isBadPath(path) && ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -76,9 +77,11 @@ void WriteFileReplacing(const QByteArray &bytes, const QString &path)
 QByteArray ReadRegularFile(const QString &path)
 {
     // Not blocking: whatever stands there is looked at before it is read.
-    const int descriptor = isBadPath(path) ? -1
+    const int descriptor = isBadPath(path)
+        ? -1
         : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
+    struct stat info
+    {};
     if (descriptor < 0 || ::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (descriptor >= 0)
             ::close(descriptor);

@@ -28,8 +28,8 @@ QString describeCurrentException()
 } // namespace
 
 Guard::Guard(const QString &window, const QString &procedure)
-    : mLocation(QStringLiteral("in ") + AppInfo::ReportProjectName + AppInfo::ReportBuildStamp
-                + QLatin1Char('.') + window + QLatin1Char('.') + procedure + QLatin1Char(' '))
+    : mLocation(QStringLiteral("in ") + AppInfo::ReportProjectName + AppInfo::ReportBuildStamp + QLatin1Char('.')
+                + window + QLatin1Char('.') + procedure + QLatin1Char(' '))
 {
 }
 
@@ -60,14 +60,13 @@ void Guard::report(int line, const QString &description) const
 {
     if (Program::hasEnded())
         return;
-    MessageBoxes::instance().show({QStringLiteral("Application Error"),
-                                   reportText(description, mLocation, line),
+    MessageBoxes::instance().show({QStringLiteral("Application Error"), reportText(description, mLocation, line),
                                    MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok});
 }
 
 QString Guard::reportText(const QString &description, const QString &location, int line)
 {
-    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ")
-           + QString::number(line) + QStringLiteral("\r\r")
-           + QStringLiteral("Please email screenshot of this message to ") + AppInfo::SupportAddress;
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(line)
+        + QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ")
+        + AppInfo::SupportAddress;
 }

@@ -41,7 +41,8 @@ void Program::endOnTerminationSignals()
         [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
         EndProgram();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -1,10 +1,6 @@
 #include "shell/RuntimeError.h"
 
-RuntimeError::RuntimeError(const QString &description)
-    : mDescription(description)
-    , mUtf8(description.toUtf8())
-{
-}
+RuntimeError::RuntimeError(const QString &description) : mDescription(description), mUtf8(description.toUtf8()) {}
 
 void raise(const char16_t *standardDescription)
 {

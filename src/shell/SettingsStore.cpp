@@ -61,8 +61,7 @@ QString SettingsStore::read(const QString &application, const QString &section, 
     return value.isValid() ? value.toString() : defaultValue;
 }
 
-void SettingsStore::write(const QString &application, const QString &section, const QString &key,
-                          const QString &text)
+void SettingsStore::write(const QString &application, const QString &section, const QString &key, const QString &text)
 {
     QString file;
     {

@@ -15,8 +15,7 @@ QString read(const QString &application, const QString &section, const QString &
 // Stores the text, replacing any earlier value; the value is on disk when the call returns. A text
 // equal to the one stored is not written again. Throws RuntimeError when the change could not be
 // stored; it is then kept in memory and stored with the next write that succeeds.
-void write(const QString &application, const QString &section, const QString &key,
-           const QString &text);
+void write(const QString &application, const QString &section, const QString &key, const QString &text);
 
 // Why changes could not be stored (the file or its folder cannot be written), found without
 // changing anything; empty when nothing stands in the way that can be seen before a write.

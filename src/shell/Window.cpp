@@ -27,16 +27,13 @@ QFont designFont(qreal pointSize)
     return font;
 }
 
-Window::Window(QWidget *parent)
-    : QWidget(parent)
-{
-}
+Window::Window(QWidget *parent) : QWidget(parent) {}
 
 void Window::setDesign(int clientWidthTwips, int clientHeightTwips)
 {
     setFixedSize(clientWidthTwips / 15, clientHeightTwips / 15);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(designFont(9));
     setBackColor(this, Qt::white);
     placeOnScreen();
@@ -63,8 +60,7 @@ void Window::placeOnScreen()
         move(available.topLeft()); // the title bar stays on screen, where the window can be moved by
 }
 
-QPushButton *Window::createPushButton(QWidget *parent, const QString &name, const QString &caption,
-                                      const QRect &rect)
+QPushButton *Window::createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);

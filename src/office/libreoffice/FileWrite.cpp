@@ -30,11 +30,13 @@ QString describeFailedWrite(const QString &folder, qint64 bytes, int error, cons
     if (error != 0)
         return outOfRoom(error) ? QString::fromUtf16(StandardError::DiskFull) : otherwise;
     const qint64 needed = qMax(bytes, LeastRoom);
-    struct statvfs space {};
+    struct statvfs space
+    {};
     if (::statvfs(QFile::encodeName(folder).constData(), &space) == 0
         && qint64(space.f_bavail) * qint64(space.f_frsize) < needed)
         return QString::fromUtf16(StandardError::DiskFull);
-    struct rlimit limit {};
+    struct rlimit limit
+    {};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && qint64(limit.rlim_cur) < needed)
         return QString::fromUtf16(StandardError::DiskFull);
     return otherwise;
@@ -44,9 +46,9 @@ void writeComplete(const QByteArray &contents, const QString &destination)
 {
     const QString folder = QFileInfo(destination).absolutePath();
     const auto fail = [&](int error) {
-        throw RuntimeError(describeFailedWrite(folder, contents.size(), error,
-                                               QStringLiteral("The document could not be saved as %1: %2")
-                                                   .arg(destination, qt_error_string(error))));
+        throw RuntimeError(describeFailedWrite(
+            folder, contents.size(), error,
+            QStringLiteral("The document could not be saved as %1: %2").arg(destination, qt_error_string(error))));
     };
     const QByteArray target = QFile::encodeName(destination);
     if (::access(target.constData(), W_OK) != 0 && errno == EACCES)
@@ -55,7 +57,8 @@ void writeComplete(const QByteArray &contents, const QString &destination)
     int file = -1;
     for (int attempt = 0; file < 0 && attempt < 8; ++attempt) {
         part = QFile::encodeName(QStringLiteral("%1/.~mistlefold-%2.part")
-                                     .arg(folder).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+                                     .arg(folder)
+                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         file = ::open(part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (file < 0 && errno != EEXIST)
             fail(errno);
@@ -147,7 +150,8 @@ bool wordFileIsComplete(const QByteArray &file)
             const quint16 nameBytes = qFromLittleEndian<quint16>(file.constData() + entry + 64);
             if (file.at(entry + 66) != 2 || nameBytes < 2 || nameBytes > 64 || word32(file, entry + 120) == 0)
                 continue; // not a stream, or an empty one
-            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t *>(file.constData() + entry), nameBytes / 2 - 1);
+            const QString name = QString::fromUtf16(reinterpret_cast<const char16_t *>(file.constData() + entry),
+                                                    nameBytes / 2 - 1);
             mainStream = mainStream || name == QLatin1String("WordDocument");
             tableStream = tableStream || name == QLatin1String("1Table") || name == QLatin1String("0Table");
         }

@@ -205,7 +205,10 @@ private:
     class SessionUse
     {
     public:
-        explicit SessionUse(std::shared_ptr<OfficeSession> session) : mSession(std::move(session)) { mSession->beginUse(); }
+        explicit SessionUse(std::shared_ptr<OfficeSession> session) : mSession(std::move(session))
+        {
+            mSession->beginUse();
+        }
         ~SessionUse() { mSession->endUse(); }
         SessionUse(const SessionUse &) = delete;
         SessionUse &operator=(const SessionUse &) = delete;
@@ -226,7 +229,7 @@ private:
     bool replaceableLocked(const std::shared_ptr<OfficeSession> &session) const
     {
         return session && session == mSession && !mStarting && !Program::hasEnded()
-               && session->loads() >= mRecycleAfterLoads && session->uses() == 0;
+            && session->loads() >= mRecycleAfterLoads && session->uses() == 0;
     }
 
     // The last use of an office has ended. A worn one is replaced once nothing has used it for
@@ -321,9 +324,9 @@ private:
                 session->shutdown();
             // To the program's main thread, from its event loop.
             if (handler && QCoreApplication::instance())
-                QMetaObject::invokeMethod(QCoreApplication::instance(),
-                                          [handler, cause = failure.simplified()] { handler(cause); },
-                                          Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [handler, cause = failure.simplified()] { handler(cause); },
+                    Qt::QueuedConnection);
         });
     }
 

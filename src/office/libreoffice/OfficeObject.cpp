@@ -1,7 +1,6 @@
 #include "OfficeObject.h"
 
-OfficeObject::OfficeObject(std::shared_ptr<OfficeSession> session)
-    : mSession(std::move(session))
+OfficeObject::OfficeObject(std::shared_ptr<OfficeSession> session) : mSession(std::move(session))
 {
     if (mSession)
         mSession->beginUse();
@@ -13,8 +12,7 @@ OfficeObject::~OfficeObject()
         mSession->endUse();
 }
 
-Variant OfficeObject::call(const QString &member, const QList<Variant> &positional,
-                           const QList<NamedArgument> &named)
+Variant OfficeObject::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named)
 {
     // A property read with call syntax and no arguments, as late binding allows.
     Arguments(positional, named).allowOnly({});

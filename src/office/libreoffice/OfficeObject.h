@@ -19,8 +19,7 @@ public:
 
     Variant get(const QString &) override { unsupported(); }
     void set(const QString &, const Variant &) override { unsupported(); }
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
 protected:
     OfficeSession &session() const { return *mSession; }
@@ -35,7 +34,10 @@ class Arguments
 {
 public:
     Arguments(const QList<Variant> &positional, const QList<NamedArgument> &named)
-        : mPositional(positional), mNamed(named) {}
+        : mPositional(positional)
+        , mNamed(named)
+    {
+    }
 
     // The argument at index or of that name; missing when not given.
     Variant at(qsizetype index, const char16_t *name) const;

@@ -46,9 +46,10 @@ QString officeFolder()
 int makePath(const QString &path)
 {
     const QByteArray native = QFile::encodeName(QDir::cleanPath(path));
-    for (qsizetype slash = native.indexOf('/', 1); ; slash = native.indexOf('/', slash + 1)) {
+    for (qsizetype slash = native.indexOf('/', 1);; slash = native.indexOf('/', slash + 1)) {
         const QByteArray part = slash < 0 ? native : native.left(slash);
-        struct stat info {};
+        struct stat info
+        {};
         if (::stat(part.constData(), &info) == 0) {
             if (!S_ISDIR(info.st_mode))
                 return ENOTDIR;
@@ -161,7 +162,8 @@ QByteArrayList officeEnvironment(const QString &tempFolder)
         added.append("LC_ALL=C.UTF-8");
     }
     QByteArrayList result = currentEnvironment();
-    result.removeIf([&](const QByteArray &variable) { return replaced.contains(variable.left(variable.indexOf('='))); });
+    result.removeIf(
+        [&](const QByteArray &variable) { return replaced.contains(variable.left(variable.indexOf('='))); });
     return result + added;
 }
 
@@ -271,7 +273,8 @@ ProfileSlot::ProfileSlot()
         return;
     }
     throw RuntimeError(QStringLiteral("The document engine could not start: all %1 office profiles in %2 are in use.")
-                           .arg(MaxProfiles).arg(base));
+                           .arg(MaxProfiles)
+                           .arg(base));
 }
 
 QString ProfileSlot::userInstallationArgument() const

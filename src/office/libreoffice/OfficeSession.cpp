@@ -95,7 +95,8 @@ OfficeSession::OfficeSession(std::shared_ptr<const ProfileSlot> slot, const QStr
 {
     // Writing to the pipe of an office that has just died must fail the call, not end the
     // program.
-    struct sigaction current {};
+    struct sigaction current
+    {};
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
         std::signal(SIGPIPE, SIG_IGN);
     mWatchdog.setTimeout(callTimeout);
@@ -153,15 +154,15 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
                 staleEnded = true;
                 mProcess.endStaleOffices();
             } else {
-                throw RuntimeError(QStringLiteral("The document engine stopped while starting (exit status %1).")
-                                       .arg(status));
+                throw RuntimeError(
+                    QStringLiteral("The document engine stopped while starting (exit status %1).").arg(status));
             }
             mProcess.start();
         }
         if (elapsed.elapsed() > startTimeout.count()) {
             mProcess.kill();
-            throw RuntimeError(QStringLiteral("The document engine did not start within %1 seconds.")
-                                   .arg(seconds(startTimeout)));
+            throw RuntimeError(
+                QStringLiteral("The document engine did not start within %1 seconds.").arg(seconds(startTimeout)));
         }
     }
     // Connected: from here on the office answers calls, within the watchdog's bound, which
@@ -226,7 +227,8 @@ void OfficeSession::ensureAlive()
         throw RuntimeError(QStringLiteral("The document engine did not answer within %1 seconds and was ended.")
                                .arg(seconds(mWatchdog.timeout())));
     if (!isAlive())
-        throw RuntimeError(QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
+        throw RuntimeError(
+            QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
 }
 
 void OfficeSession::run(const QString &what, const std::function<void()> &work)
@@ -285,7 +287,8 @@ void OfficeSession::settle()
 QString OfficeSession::failure(const QString &what, const css::uno::Exception &error)
 {
     if (mWatchdog.fired())
-        return QStringLiteral("The document engine did not answer within %1 seconds and was ended (while trying to %2).")
+        return QStringLiteral(
+                   "The document engine did not answer within %1 seconds and was ended (while trying to %2).")
             .arg(seconds(mWatchdog.timeout()), what);
     if (!isAlive() && mConnected)
         return QStringLiteral("The document engine stopped unexpectedly while trying to %1.").arg(what);
@@ -325,7 +328,8 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
     });
     ++mLoads;
     if (!component.is())
-        throw RuntimeError(QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
+        throw RuntimeError(
+            QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
     return component;
 }
 

@@ -81,9 +81,10 @@ QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XCompo
                 {property("PixelWidth", Any(width)), property("PixelHeight", Any(height)),
                  property("Compression", Any(sal_Int32(1))), property("Translucent", Any(sal_Int32(0)))});
             const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-            storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_png_Export"))),
-                                                            property("FilterData", Any(filterData)),
-                                                            property("Overwrite", Any(true))}));
+            storable->storeToURL(
+                fileUrl(path),
+                properties({property("FilterName", Any(OUString("writer_png_Export"))),
+                            property("FilterData", Any(filterData)), property("Overwrite", Any(true))}));
         });
     } catch (...) {
         QFile::remove(path);

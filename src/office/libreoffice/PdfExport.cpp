@@ -14,11 +14,11 @@ void exportPdf(OfficeSession &session, const Reference<css::lang::XComponent> &m
              // The artwork as it is: no down-sampling, no lossy recompression, so that it prints
              // sharp.
              property("ReduceImageResolution", Any(false)), property("UseLosslessCompression", Any(true)),
-             property("Quality", Any(sal_Int32(100))),
-             property("ExportNotes", Any(false)), property("ExportFormFields", Any(false))});
+             property("Quality", Any(sal_Int32(100))), property("ExportNotes", Any(false)),
+             property("ExportFormFields", Any(false))});
         const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path), properties({property("FilterName", Any(OUString("writer_pdf_Export"))),
-                                                        property("FilterData", Any(filterData)),
-                                                        property("Overwrite", Any(true))}));
+        storable->storeToURL(fileUrl(path),
+                             properties({property("FilterName", Any(OUString("writer_pdf_Export"))),
+                                         property("FilterData", Any(filterData)), property("Overwrite", Any(true))}));
     });
 }

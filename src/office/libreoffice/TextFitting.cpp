@@ -54,11 +54,12 @@ bool shapeOverflows(const Reference<css::beans::XPropertySet> &properties)
     const css::awt::Size size = shape->getSize();
     const css::awt::Point position = shape->getPosition();
     properties->setPropertyValue("TextAutoGrowHeight", Any(true));
-    const css::awt::Size fitted = restoring([&] { return shape->getSize(); }, [&] {
-        properties->setPropertyValue("TextAutoGrowHeight", Any(false));
-        shape->setSize(size);
-        shape->setPosition(position);
-    });
+    const css::awt::Size fitted = restoring([&] { return shape->getSize(); },
+                                            [&] {
+                                                properties->setPropertyValue("TextAutoGrowHeight", Any(false));
+                                                shape->setSize(size);
+                                                shape->setPosition(position);
+                                            });
     return fitted.Height > size.Height;
 }
 

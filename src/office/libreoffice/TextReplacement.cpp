@@ -125,8 +125,9 @@ QString storableText(const QString &text)
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             result += c;
             result += text[++i];
-        } else if (!c.isSurrogate() && (c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n')
-                                        || c == QLatin1Char('\r'))) {
+        } else if (!c.isSurrogate()
+                   && (c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+                       || c == QLatin1Char('\r'))) {
             result += c;
         }
     }
@@ -155,15 +156,14 @@ void replaceOccurrence(const Reference<css::text::XText> &text, TextKind kind, c
     goRight(cursor, occurrence.length, true);
     // The cursor must cover exactly what was found: never replace other text.
     if (toQString(cursor->getString()) != occurrence.found)
-        throw RuntimeError(QStringLiteral("The text \"%1\" could not be replaced where it was found.")
-                               .arg(occurrence.found));
+        throw RuntimeError(
+            QStringLiteral("The text \"%1\" could not be replaced where it was found.").arg(occurrence.found));
     cursor->setString(toOUString(storableText(occurrence.replacement)));
 }
 
 } // namespace
 
-int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher,
-                  ReplaceMode mode)
+int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher, ReplaceMode mode)
 {
     QList<Occurrence> occurrences = kind == TextKind::Writer ? writerOccurrences(text, matcher)
                                                              : shapeOccurrences(text, matcher);

@@ -14,5 +14,4 @@
 // characters a .doc cannot hold as text, which are dropped one by one: control characters other
 // than tab, line feed and carriage return (the word processor refuses a whole insertion holding
 // one), and halves of surrogate pairs without their other half.
-int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher,
-                  ReplaceMode mode);
+int replaceInText(const Reference<css::text::XText> &text, TextKind kind, const TextMatcher &matcher, ReplaceMode mode);

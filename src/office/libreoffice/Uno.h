@@ -15,12 +15,12 @@
 #include <QString>
 
 namespace css = com::sun::star;
-using rtl::OUString;
 using css::uno::Any;
 using css::uno::Reference;
 using css::uno::Sequence;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
 
 OUString toOUString(const QString &text);
 QString toQString(const OUString &text);

@@ -78,8 +78,7 @@ WordDocuments::WordDocuments(std::shared_ptr<WordApplication> application)
 {
 }
 
-Variant WordDocuments::call(const QString &member, const QList<Variant> &positional,
-                            const QList<NamedArgument> &named)
+Variant WordDocuments::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named)
 {
     if (!isMember(member, u"Open"))
         unsupported();

@@ -20,8 +20,7 @@ public:
 
     Variant get(const QString &member) override;
     void set(const QString &member, const Variant &value) override;
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
     // Documents.Open: opens hidden, macros never run; read-only when asked.
     Object open(const QString &path, bool readOnly);
@@ -42,8 +41,7 @@ class WordDocuments : public OfficeObject
 public:
     explicit WordDocuments(std::shared_ptr<WordApplication> application);
 
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
 private:
     std::shared_ptr<WordApplication> mApplication;

@@ -7,14 +7,14 @@
 #include "WordApplication.h"
 #include "WordRange.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFrame.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
-#include <QFile>
-#include <QFileInfo>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -94,8 +94,7 @@ Variant WordDocument::get(const QString &member)
     unsupported();
 }
 
-Variant WordDocument::call(const QString &member, const QList<Variant> &positional,
-                           const QList<NamedArgument> &named)
+Variant WordDocument::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named)
 {
     const Arguments arguments(positional, named);
     if (isMember(member, u"SaveAs")) {
@@ -116,7 +115,8 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
             throw RuntimeError(QStringLiteral("Argument not optional"));
         if (format.toLong() != ExportFormatPdf)
             throw RuntimeError(QStringLiteral("The export format %1 is not supported; only PDF (%2) can be exported.")
-                                   .arg(format.toLong()).arg(ExportFormatPdf));
+                                   .arg(format.toLong())
+                                   .arg(ExportFormatPdf));
         exportPdf(session(), mModel, fileName.toString());
         return Variant();
     }
@@ -127,7 +127,8 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
         // closing it, and there is nobody to ask.
         const Variant saveChanges = arguments.at(0, u"SaveChanges");
         if (!saveChanges.isMissing() && saveChanges.toLong() != 0)
-            throw RuntimeError(QStringLiteral("Closing with SaveChanges other than 0 is not supported; save with SaveAs first."));
+            throw RuntimeError(
+                QStringLiteral("Closing with SaveChanges other than 0 is not supported; save with SaveAs first."));
         close();
         return Variant();
     }
@@ -172,7 +173,8 @@ QList<Variant> WordDocument::storyRanges() const
         return *mStories;
     mStories = session().call(QStringLiteral("list the document's stories"), [&] {
         QList<Variant> items;
-        const Reference<css::text::XText> body = Reference<css::text::XTextDocument>(mModel, UNO_QUERY_THROW)->getText();
+        const Reference<css::text::XText> body = Reference<css::text::XTextDocument>(mModel, UNO_QUERY_THROW)
+                                                     ->getText();
         items.append(Object(std::make_shared<WordRange>(sharedSession(), mModel, body, TextKind::Writer, true)));
         for (const auto &shape : drawPageShapes(mModel)) {
             const ShapeText shapeText = textOfShape(shape);
@@ -185,7 +187,11 @@ QList<Variant> WordDocument::storyRanges() const
         const bool headerOn = flagOf(style, "HeaderIsOn", false);
         const bool footerOn = flagOf(style, "FooterIsOn", false);
         const bool firstShared = flagOf(style, "FirstIsShared", true);
-        const struct { bool exists; const char *text; } stories[] = {
+        const struct
+        {
+            bool exists;
+            const char *text;
+        } stories[] = {
             {headerOn && !flagOf(style, "HeaderIsShared", true), "HeaderTextLeft"},
             {headerOn, "HeaderText"},
             {footerOn && !flagOf(style, "FooterIsShared", true), "FooterTextLeft"},
@@ -230,15 +236,18 @@ void WordDocument::saveAs(const QString &path) const
         session().call(QStringLiteral("save the document as %1").arg(path), [&] {
             // Always Word 97-2003, whatever the document was opened from (a template, say).
             const Reference<css::frame::XStorable> storable(mModel, UNO_QUERY_THROW);
-            storable->storeToURL(fileUrl(draft), properties({property("FilterName", Any(OUString("MS Word 97"))),
-                                                             property("Overwrite", Any(true))}));
+            storable->storeToURL(
+                fileUrl(draft),
+                properties({property("FilterName", Any(OUString("MS Word 97"))), property("Overwrite", Any(true))}));
         });
         QFile file(draft);
         if (file.open(QIODevice::ReadOnly))
             contents = file.readAll();
         // The office does not always notice that it could not write everything out.
         if (!wordFileIsComplete(contents))
-            throw RuntimeError(QStringLiteral("The document engine could not save the document as %1: what it wrote is incomplete.").arg(path));
+            throw RuntimeError(
+                QStringLiteral("The document engine could not save the document as %1: what it wrote is incomplete.")
+                    .arg(path));
     } catch (const RuntimeError &error) {
         // The office does not say why its write failed; the room left says whether it was space.
         const QString description = session().isAlive()
@@ -256,9 +265,8 @@ Variant WordShape::get(const QString &member)
     if (!isMember(member, u"TextFrame"))
         unsupported();
     if (!mText) {
-        mText = std::make_shared<ShapeText>(session().call(QStringLiteral("read a shape's text"), [&] {
-            return textOfShape(mShape);
-        }));
+        mText = std::make_shared<ShapeText>(
+            session().call(QStringLiteral("read a shape's text"), [&] { return textOfShape(mShape); }));
     }
     return Object(std::make_shared<WordTextFrame>(sharedSession(), mModel, mShape, mText));
 }
@@ -272,9 +280,7 @@ Variant WordTextFrame::get(const QString &member)
         });
     }
     if (isMember(member, u"Overflowing")) {
-        return session().call(QStringLiteral("measure a shape's text"), [&] {
-            return Variant(textOverflows(mShape));
-        });
+        return session().call(QStringLiteral("measure a shape's text"), [&] { return Variant(textOverflows(mShape)); });
     }
     if (isMember(member, u"TextRange")) {
         session().ensureAlive();

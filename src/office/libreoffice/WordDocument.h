@@ -29,8 +29,7 @@ public:
                  Reference<css::lang::XComponent> model);
 
     Variant get(const QString &member) override;
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
     // Closes the document without saving; does nothing when it is closed already.
     void close();
@@ -54,7 +53,10 @@ class WordCollection : public OfficeObject
 {
 public:
     WordCollection(std::shared_ptr<OfficeSession> session, QList<Variant> items)
-        : OfficeObject(std::move(session)), mItems(std::move(items)) {}
+        : OfficeObject(std::move(session))
+        , mItems(std::move(items))
+    {
+    }
     QList<Variant> enumerate() override { return mItems; }
 
 private:
@@ -75,7 +77,11 @@ class WordShape : public OfficeObject
 public:
     WordShape(std::shared_ptr<OfficeSession> session, Reference<css::lang::XComponent> model,
               Reference<css::uno::XInterface> shape)
-        : OfficeObject(std::move(session)), mModel(std::move(model)), mShape(std::move(shape)) {}
+        : OfficeObject(std::move(session))
+        , mModel(std::move(model))
+        , mShape(std::move(shape))
+    {
+    }
     Variant get(const QString &member) override;
 
 private:
@@ -92,7 +98,12 @@ class WordTextFrame : public OfficeObject
 public:
     WordTextFrame(std::shared_ptr<OfficeSession> session, Reference<css::lang::XComponent> model,
                   Reference<css::uno::XInterface> shape, std::shared_ptr<ShapeText> text)
-        : OfficeObject(std::move(session)), mModel(std::move(model)), mShape(std::move(shape)), mText(std::move(text)) {}
+        : OfficeObject(std::move(session))
+        , mModel(std::move(model))
+        , mShape(std::move(shape))
+        , mText(std::move(text))
+    {
+    }
     Variant get(const QString &member) override;
 
 private:

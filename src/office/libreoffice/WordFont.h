@@ -16,7 +16,10 @@ public:
     static constexpr double Undefined = 9999999;
 
     WordFont(std::shared_ptr<OfficeSession> session, Reference<css::text::XText> text)
-        : OfficeObject(std::move(session)), mText(std::move(text)) {}
+        : OfficeObject(std::move(session))
+        , mText(std::move(text))
+    {
+    }
 
     Variant get(const QString &member) override;
     void set(const QString &member, const Variant &value) override;

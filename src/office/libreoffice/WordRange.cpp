@@ -30,8 +30,7 @@ Variant WordRange::get(const QString &member)
     return mFind;
 }
 
-Variant WordRange::call(const QString &member, const QList<Variant> &positional,
-                        const QList<NamedArgument> &named)
+Variant WordRange::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named)
 {
     if (mMainText && isMember(member, u"CopyAsPicture")) {
         Arguments(positional, named).allowOnly({});
@@ -62,8 +61,7 @@ void WordFindObject::set(const QString &member, const Variant &value)
     mSettings->set(member, value);
 }
 
-Variant WordFindObject::call(const QString &member, const QList<Variant> &positional,
-                             const QList<NamedArgument> &named)
+Variant WordFindObject::call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named)
 {
     if (isMember(member, u"ClearFormatting")) {
         // Finds never match on formatting here, so there is no formatting to clear.
@@ -74,9 +72,8 @@ Variant WordFindObject::call(const QString &member, const QList<Variant> &positi
         return OfficeObject::call(member, positional, named);
     const ReplaceMode mode = applyExecuteArguments(*mSettings, positional, named);
     const TextMatcher matcher(*mSettings);
-    const int found = session().call(QStringLiteral("replace \"%1\"").arg(mSettings->text), [&] {
-        return replaceInText(mText, mKind, matcher, mode);
-    });
+    const int found = session().call(QStringLiteral("replace \"%1\"").arg(mSettings->text),
+                                     [&] { return replaceInText(mText, mKind, matcher, mode); });
     return Variant(found > 0);
 }
 

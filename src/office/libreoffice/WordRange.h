@@ -17,8 +17,7 @@ public:
               Reference<css::text::XText> text, TextKind kind, bool mainText);
 
     Variant get(const QString &member) override;
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
 private:
     Reference<css::lang::XComponent> mModel;
@@ -38,8 +37,7 @@ public:
 
     Variant get(const QString &member) override;
     void set(const QString &member, const Variant &value) override;
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
 private:
     Reference<css::text::XText> mText;
@@ -53,11 +51,13 @@ class WordReplacement : public OfficeObject
 {
 public:
     WordReplacement(std::shared_ptr<OfficeSession> session, std::shared_ptr<FindSettings> settings)
-        : OfficeObject(std::move(session)), mSettings(std::move(settings)) {}
+        : OfficeObject(std::move(session))
+        , mSettings(std::move(settings))
+    {
+    }
 
     void set(const QString &member, const Variant &value) override;
-    Variant call(const QString &member, const QList<Variant> &positional,
-                 const QList<NamedArgument> &named) override;
+    Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
 private:
     std::shared_ptr<FindSettings> mSettings;

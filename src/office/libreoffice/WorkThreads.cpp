@@ -84,10 +84,8 @@ private:
         case QEvent::TouchEnd:
         case QEvent::TabletPress:
         case QEvent::TabletRelease:
-        case QEvent::TabletMove:
-            return true;
-        default:
-            return false;
+        case QEvent::TabletMove: return true;
+        default: return false;
         }
     }
 
