@@ -302,6 +302,12 @@ private:
                 if (cancelled)
                     throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
                 session->start(startTimeout);
+                try {
+                    warmUp(*session);
+                } catch (const RuntimeError &) {
+                    // Only slower: an office that cannot do this fails the first real use as well,
+                    // which then tells why.
+                }
             } catch (const RuntimeError &error) {
                 failure = error.description();
             }
