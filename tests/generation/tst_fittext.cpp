@@ -7,7 +7,6 @@
 #include "automation/CreateObject.h"
 #include "shell/Guard.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ScriptedShape)
@@ -37,15 +36,6 @@ private:
         Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
         tooLong = FitText(guard, document, details);
         return server->documents.last()->content.shapes;
-    }
-
-    QList<int> reportedLines() const
-    {
-        static const QRegularExpression line(QStringLiteral("at line (\\d+)"));
-        QList<int> lines;
-        for (const QString &report : boxes->reports())
-            lines.append(line.match(report).captured(1).toInt());
-        return lines;
     }
 
     // A box holding text at a size, with room for capacity / size characters.
@@ -161,7 +151,7 @@ private slots:
         QFETCH(QStringList, named);
         server->fail(member, QStringLiteral("Scripted failure"), after > 0 ? 1 : -1, after);
         const QList<ScriptedShape> shapes = fit({box("Springfield", 28, 11 * fitsAt), box("Oregon", 12, 0)});
-        QCOMPARE(reportedLines(), lines);
+        QCOMPARE(boxes->reportedLines(), lines);
         QCOMPARE(shapes.first().fontSize, size);
         QCOMPARE(shapes.last().fontSize, 12.0);
         QCOMPARE(tooLong, named);

@@ -7,7 +7,6 @@
 #include "automation/CreateObject.h"
 #include "shell/Guard.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Variant)
@@ -32,16 +31,6 @@ private:
         Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
         ReplacePlaceholders(guard, document, details);
         return server->documents.last();
-    }
-
-    // The line numbers of the reports shown, in order.
-    QList<int> reportedLines() const
-    {
-        static const QRegularExpression line(QStringLiteral("at line (\\d+)"));
-        QList<int> lines;
-        for (const QString &report : boxes->reports())
-            lines.append(line.match(report).captured(1).toInt());
-        return lines;
     }
 
     static ScriptedShape shape(const QString &text) { return {text, std::nullopt}; }
@@ -163,7 +152,7 @@ private slots:
         server->content.shapes = {{QStringLiteral("[City]"), Variant(qint32(0))}};
         server->fail(QStringLiteral("TextFrame.HasText"), QStringLiteral("Shape is busy"));
         const auto document = replace();
-        QCOMPARE(reportedLines(), QList<int>{156});
+        QCOMPARE(boxes->reportedLines(), QList<int>{156});
         QVERIFY(boxes->reports().first().startsWith(QStringLiteral("Shape is busy\r\n")));
         QCOMPARE(document->content.shapes.at(0).text, QStringLiteral("Springfield"));
     }
@@ -194,7 +183,7 @@ private slots:
         server->content.shapes = {shape(QStringLiteral("[Date]"))};
         server->fail(member, QStringLiteral("Scripted failure"));
         replace();
-        QCOMPARE(reportedLines(), lines);
+        QCOMPARE(boxes->reportedLines(), lines);
         for (const QString &report : boxes->reports())
             QVERIFY(report.contains(QStringLiteral("Form1.PushButton6_Click")));
     }
@@ -207,7 +196,7 @@ private slots:
         server->content.shapes = {shape(QStringLiteral("[GivenBy]"))};
         server->fail(QStringLiteral("Find.Execute"), QStringLiteral("Scripted failure"), 1);
         const auto document = replace();
-        QCOMPARE(reportedLines(), QList<int>{148});
+        QCOMPARE(boxes->reportedLines(), QList<int>{148});
         QCOMPARE(document->content.stories, (QStringList{"[GivenBy] in Springfield", "The Hollies two"}));
         QCOMPARE(document->content.shapes.at(0).text, QStringLiteral("The Hollies"));
     }

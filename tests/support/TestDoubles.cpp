@@ -1,6 +1,7 @@
 #include "TestDoubles.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -29,6 +30,15 @@ QStringList RecordingMessageBoxes::reports() const
         if (message.title == QLatin1String("Application Error"))
             result.append(message.text);
     return result;
+}
+
+QList<int> RecordingMessageBoxes::reportedLines() const
+{
+    static const QRegularExpression line(QStringLiteral("at line (\\d+)"));
+    QList<int> lines;
+    for (const QString &report : reports())
+        lines.append(line.match(report).captured(1).toInt());
+    return lines;
 }
 
 double ScriptedRandom::next()

@@ -41,6 +41,8 @@ public:
     QStringList texts() const;
     // The texts of the "Application Error" reports only.
     QStringList reports() const;
+    // The line numbers of those reports, in order.
+    QList<int> reportedLines() const;
 };
 
 // A clock standing at a set time.
