@@ -120,7 +120,9 @@ QString describeFileFailure(const QString &path)
 
 QString describeFileFailure(const QString &path, int error)
 {
-    if (error == ENOSPC || error == EDQUOT)
+    // A file that may grow no further (a file-size limit, a file system's largest file) is out of
+    // room for the user just as a full disk is.
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG)
         return QString::fromUtf16(StandardError::DiskFull);
     return describeFileFailure(path);
 }

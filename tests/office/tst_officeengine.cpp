@@ -242,9 +242,9 @@ private slots:
             QStringLiteral("Written small: The Hollies, Springfield, 12 Evergreen Terrace, Oregon.")));
         QCOMPARE(textIn(runs, DateFrame), QStringLiteral("December 24, at 7:05 P.M."));
         QCOMPARE(textIn(runs, AddressFrame), QStringLiteral("12 Evergreen Terrace, Springfield, Oregon"));
-        // Both placeholders of one paragraph of a shape.
+        // Both placeholders of one paragraph of a shape, and those of a second paragraph.
         QCOMPARE(textIn(runs, WhenShape), QStringLiteral("December 24, at 7:05 P.M."));
-        QCOMPARE(textIn(runs, HostShape), QStringLiteral("The Hollies invites you to 12 Evergreen Terrace, Springfield, Oregon"));
+        QCOMPARE(textIn(runs, HostShape), QStringLiteral("The Hollies invites you\nto 12 Evergreen Terrace, Springfield, Oregon"));
 
         const struct { QString container; const char *text; bool bold; const char *color; } formats[] = {
             {QStringLiteral("body"), "The Hollies", true, ""},
@@ -272,7 +272,7 @@ private slots:
         verifyNoPlaceholders(runs);
         QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by Springfield")));
         QCOMPARE(textIn(runs, AddressFrame), QStringLiteral(", Springfield, Oregon"));
-        QCOMPARE(textIn(runs, HostShape), QStringLiteral("Springfield invites you to , Springfield, Oregon"));
+        QCOMPARE(textIn(runs, HostShape), QStringLiteral("Springfield invites you\nto , Springfield, Oregon"));
     }
 
     void findWorksInsideItsRangeOnly()
@@ -692,7 +692,7 @@ private slots:
         QVERIFY2(all.contains(where), qPrintable(all));
         QVERIFY2(all.contains(filled[0]), qPrintable(all));
         if (document.isEmpty()) {
-            QCOMPARE(textIn(runs, HostShape), filled[0] + QStringLiteral(" invites you to ") + where);
+            QCOMPARE(textIn(runs, HostShape), filled[0] + QStringLiteral(" invites you\nto ") + where);
             QCOMPARE(textIn(runs, AddressFrame), where);
             QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by ") + filled[0]));
         }

@@ -348,40 +348,49 @@ private slots:
     }
 
     // SaveAs on a full disk used to leave a cut-off document and report success, or an empty
-    // one and a generic error. Each row fills one small file system just before the save: the
-    // destination's, or the office's own folder (where the office then writes an empty document
-    // and says nothing).
+    // one and a generic error. The destination's write is cut short by a file-size limit just
+    // before the save; the office's own folder is filled up in a small file system of its own,
+    // where one can be mounted (the office then writes an empty document and says nothing).
     void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile_data()
     {
         QTest::addColumn<QString>("full");
-        QTest::newRow("destination full") << "temp";
+        QTest::newRow("destination full") << "limit";
         QTest::newRow("office's folder full") << "cache";
     }
     void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile()
     {
         QFETCH(QString, full);
-        if (::geteuid() != 0)
-            QSKIP("Mounting a small file system needs root; this test runs only as root.");
         const QString root = environment->root() + QStringLiteral("/small-") + full;
         const QString temp = root + QStringLiteral("/temp");
         const QString cache = root + QStringLiteral("/cache");
         QVERIFY(QDir().mkpath(temp) && QDir().mkpath(cache));
+        {
+            QFile earlier(temp + QStringLiteral("/invitation.doc"));
+            QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        }
         QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
         childEnvironment.insert(QStringLiteral("TEMP"), temp);
         childEnvironment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
-        // A mount namespace of the child's own: the small file systems vanish with it.
-        const QString script = QStringLiteral(
-            "mount -t tmpfs -o size=4m tmpfs \"$1\" && mount -t tmpfs -o size=16m tmpfs \"$2\" || exit 99; "
-            "printf earlier > \"$1/invitation.doc\" && exec \"$3\" save \"$4\" \"$1/invitation.doc\" \"$5\"");
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/office_child");
+        const QStringList save{QStringLiteral("save"), document, temp + QStringLiteral("/invitation.doc")};
         QProcess child;
         child.setProcessEnvironment(childEnvironment);
-        child.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                                                QStringLiteral("sh"), temp, cache,
-                                                QCoreApplication::applicationDirPath() + QStringLiteral("/office_child"),
-                                                document, full == QLatin1String("temp") ? temp : cache});
+        if (full == QLatin1String("limit")) {
+            child.start(program, save + QStringList{full});
+        } else {
+            // A mount namespace of the child's own, in a user namespace so that no privilege is
+            // needed where the system allows those: the small file system vanishes with it.
+            const QString script = QStringLiteral(
+                "mount -t tmpfs -o size=16m tmpfs \"$1\" || exit 99; echo mounted >&2; shift; exec \"$@\"");
+            child.start(QStringLiteral("unshare"), QStringList{QStringLiteral("-rm"),
+                                                               QStringLiteral("sh"), QStringLiteral("-c"), script,
+                                                               QStringLiteral("sh"), cache, program}
+                                                       + save + QStringList{cache});
+        }
         QVERIFY(child.waitForFinished(120000));
-        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
-            QSKIP(qPrintable(QStringLiteral("No small file system could be mounted here: ") + QString::fromLocal8Bit(child.readAllStandardError())));
+        const QString said = QString::fromLocal8Bit(child.readAllStandardError());
+        if (full != QLatin1String("limit") && !said.contains(QStringLiteral("mounted")))
+            QSKIP(qPrintable(QStringLiteral("No small file system could be mounted here: ") + said));
         // Nothing else is left beside the earlier file, which is as it was.
         QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()), QStringLiteral("failed Disk full\nleft invitation.doc:7\n"));
     }
