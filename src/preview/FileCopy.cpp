@@ -52,8 +52,9 @@ void CopyFileReplacing(const QString &source, const QString &destination)
     output.setDirectWriteFallback(false);
     // Unbuffered: a buffer written out only at the commit loses its failure, and a cut-off copy
     // took the destination's place.
+    errno = 0;
     if (destination.isEmpty() || !output.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        failWriting(output, destination);
+        failWriting(output, destination, errno);
     while (!input.atEnd()) {
         const QByteArray chunk = input.read(ChunkSize);
         if (chunk.isEmpty() && input.error() != QFileDevice::NoError)

@@ -124,5 +124,8 @@ QString describeFileFailure(const QString &path, int error)
     // room for the user just as a full disk is.
     if (error == ENOSPC || error == EDQUOT || error == EFBIG)
         return QString::fromUtf16(StandardError::DiskFull);
+    // What the system said outweighs what the permission bits suggest (root may be held to them).
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return QString::fromUtf16(StandardError::PermissionDenied);
     return describeFileFailure(path);
 }

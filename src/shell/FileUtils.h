@@ -32,5 +32,5 @@ void DeleteFileQuietly(const QString &path);
 // The runtime's description for a failed file operation on path.
 QString describeFileFailure(const QString &path);
 // The same for a failure whose errno is known: "Disk full" when the space or the quota ran out,
-// or the file may grow no further.
+// or the file may grow no further; "Permission denied" when access was refused.
 QString describeFileFailure(const QString &path, int error);
