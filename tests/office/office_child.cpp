@@ -13,10 +13,10 @@
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "shell/Program.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -111,7 +111,7 @@ int main(int argc, char *argv[])
                                         .toObject();
             document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
             word.call(QStringLiteral("Quit"));
-            const QImage picture = QGuiApplication::clipboard()->image();
+            const QImage picture = ProgramClipboard::image();
             out << "picture " << picture.width() << 'x' << picture.height() << ' ' << picture.dotsPerMeterX() << Qt::endl;
             Program::runCleanups();
             return 0;

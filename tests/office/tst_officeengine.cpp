@@ -7,9 +7,9 @@
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "shell/Guard.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
-#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -312,13 +312,13 @@ private slots:
 
     void copiesTheFirstPageAsAPicture()
     {
-        QGuiApplication::clipboard()->clear();
+        ProgramClipboard::clear();
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         const Object document = open(word, fixture, false);
         document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
         word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
         word.call(QStringLiteral("Quit"));
-        const QImage picture = QGuiApplication::clipboard()->image();
+        const QImage picture = ProgramClipboard::image();
         // A Letter page at the screen's density (96 dots per inch here), which the image says of
         // itself.
         QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
