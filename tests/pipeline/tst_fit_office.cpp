@@ -358,13 +358,15 @@ private slots:
         ExportPdf(document, pdf);
 
         static const QRegularExpression latin(QStringLiteral("^[A-Za-z]+,?$"));
+        static const QRegularExpression notAscii(QStringLiteral("[^\\x00-\\x7F]"));
         const QStringList valueWords = value.split(QLatin1Char(' '));
+        const QList<PageWord> words = wordsWithin(pdf, field == 0 ? HostBox : WhereBox);
         double latinHeight = 0;
         QList<PageWord> scriptWords;
-        for (const PageWord &word : wordsWithin(pdf, field == 0 ? HostBox : WhereBox)) {
+        for (const PageWord &word : words) {
             if (latin.match(word.text).hasMatch() && valueWords.contains(word.text.chopped(word.text.endsWith(QLatin1Char(',')))))
                 latinHeight = std::max(latinHeight, word.box.height());
-            else if (word.text.contains(QRegularExpression(QStringLiteral("[^\\x00-\\x7F]"))))
+            else if (word.text.contains(notAscii))
                 scriptWords.append(word);
         }
         QVERIFY(latinHeight > 0);
@@ -387,8 +389,7 @@ private slots:
         // Hebrew and Arabic read in the order they were typed, beside the Latin words.
         if (isRightToLeft(value)) {
             const QString line = field == 0 ? value : QStringList{details.texts[2], value, details.texts[3]}.join(u", "_qs);
-            QCOMPARE(readingOrder(wordsWithin(pdf, field == 0 ? HostBox : WhereBox)).join(QLatin1Char(' ')),
-                     QString(line).remove(QLatin1Char(',')));
+            QCOMPARE(readingOrder(words).join(QLatin1Char(' ')), QString(line).remove(QLatin1Char(',')));
         }
     }
 
