@@ -15,6 +15,9 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
+  # every script a value may be typed in: FreeSerif and FreeSans (6.6 MB) draw Hebrew, Arabic, Thai,
+  # Devanagari, Greek and Cyrillic; WenQuanYi Micro Hei (5 MB) Chinese, Japanese and Korean
+  fonts-freefont-ttf fonts-wqy-microhei
   # the tests of the real windows and dialogs on a private X display of their own (Xvfb, and
   # xprop to read the titles the window manager gets; the launch benchmark watches with xev)
   xvfb x11-utils
