@@ -20,7 +20,7 @@ constexpr double ScreenDotsPerInch = 96.0;
 // How long the preview must have stayed before its page is sharpened: a user who goes back and
 // starts again at once finds the office free, not busy with a picture nobody will see (the
 // office does one thing at a time, and a render under way cannot be interrupted).
-constexpr std::chrono::milliseconds Settle{300};
+constexpr std::chrono::milliseconds Settle{600};
 constexpr std::chrono::milliseconds SettleStep{10};
 
 struct Sharpening

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void nextRunNeverShowsThePreviousPage();
     void sharperPageReplacesTheFirstWithoutMovingTheView();
     void sharperPageOfAnEarlierRunNeverReachesThePreview();
+    void aQuickBackNeverHoldsTheOfficeWithASharperPage();
     void valuesTooLongToFitAreNamedOnceThePreviewShows_data();
     void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
@@ -454,6 +455,22 @@ void PipelineTest::sharperPageOfAnEarlierRunNeverReachesThePreview()
     QTRY_COMPARE(finished.load(), 2);
     QTest::qWait(50); // what it would hand over arrives through the event loop
     QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
+}
+
+// "< Back" and a new start at once waited some 400 ms for a sharper page nobody would see.
+void PipelineTest::aQuickBackNeverHoldsTheOfficeWithASharperPage()
+{
+    std::atomic<int> calls = 0;
+    PageSharpening::setRenderer([&](const QString &, double) {
+        ++calls;
+        return sharperTestPage(Qt::red);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    click(*form.preview(), "PushButton8");
+    QTest::qWait(1000);
+    QCOMPARE(calls.load(), 0);
 }
 
 void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows_data()
