@@ -66,7 +66,7 @@ void releaseLocked(bool remove)
     // Never through a link standing in the folder's place; inside, links are removed, never
     // followed.
     if (remove && !current.path.isEmpty() && isOwnFolder(QFile::encodeName(current.path)))
-        QDir(current.path).removeRecursively();
+        RemoveTree(current.path);
     if (current.lock >= 0)
         ::close(current.lock);
     current.lock = -1;
@@ -137,7 +137,7 @@ QString TempFolder::path()
     const int lock = lockNewFolder(folder);
     if (lock < 0) {
         const int error = errno;
-        QDir(QFile::decodeName(folder)).removeRecursively();
+        RemoveTree(QFile::decodeName(folder));
         throw RuntimeError(describeFileFailure(QFile::decodeName(folder + LockName), error));
     }
     current.base = temp;
@@ -173,7 +173,7 @@ void TempFolder::sweepLeftovers()
         if (leftover < 0)
             continue; // still being made
         if (::flock(leftover, LOCK_EX | LOCK_NB) == 0)
-            QDir(folder).removeRecursively();
+            RemoveTree(folder);
         ::close(leftover);
     }
     if (privateOne)

@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +23,60 @@ bool isBadPath(const QString &path)
     return path.isEmpty() || path.contains(QChar(0));
 }
 
+// Empties the folder open as descriptor, which it closes; links inside are removed as links.
+void emptyFolder(int folder)
+{
+    DIR *listing = ::fdopendir(folder);
+    if (!listing) {
+        ::close(folder);
+        return;
+    }
+    while (const dirent *entry = ::readdir(listing)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        struct stat info
+        {};
+        if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode)) {
+            const int inner = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (inner >= 0)
+                emptyFolder(inner);
+            ::unlinkat(folder, name, AT_REMOVEDIR);
+        } else {
+            ::unlinkat(folder, name, 0);
+        }
+    }
+    ::closedir(listing); // closes folder as well
+}
+
 } // namespace
+
+void RemoveTree(const QString &path)
+{
+    if (isBadPath(path))
+        return;
+    const QFileInfo info(path);
+    const QByteArray parentPath = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const int parent = ::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0)
+        return;
+    struct stat top
+    {};
+    if (!name.isEmpty() && name != "." && name != ".." && ::fstatat(parent, name.constData(), &top, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(top.st_mode)) {
+            const int folder = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (folder >= 0)
+                emptyFolder(folder);
+            ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
+        } else {
+            ::unlinkat(parent, name.constData(), 0);
+        }
+    }
+    ::close(parent);
+}
 
 bool FileExists(const QString &path)
 {

@@ -26,6 +26,12 @@ void WriteFileReplacing(const QByteArray &bytes, const QString &path);
 // "File not found" when no regular file stands there.
 QByteArray ReadRegularFile(const QString &path);
 
+// Removes whatever stands at path, a folder with everything in it, and never through a link: a
+// link, at path or anywhere inside, is removed as a link and its target left alone, and the walk
+// never leaves the folder it removes (each folder is opened relative to the one above it, without
+// following links). Failures are ignored: what cannot be removed stays.
+void RemoveTree(const QString &path);
+
 // Deletes the file at path, ignoring every failure.
 void DeleteFileQuietly(const QString &path);
 

@@ -296,6 +296,8 @@ private slots:
         QTest::newRow("office program missing") << "/nonexistent/soffice.bin" << "cache"
                                                 << "/nonexistent/soffice.bin is missing";
         QTest::newRow("profile folder cannot be created") << "" << "file/cache" << "cannot be created: Not a directory";
+        QTest::newRow("office folder is a link") << "" << "linked" << "office cannot be used safely: it is not a folder";
+        QTest::newRow("office folder of another user") << "" << "foreign" << "office cannot be used safely: it belongs to another user";
     }
     void aBackgroundStartThatFailsDeliversItsCause()
     {
@@ -306,6 +308,11 @@ private slots:
         QFile file(environment->root() + QStringLiteral("/file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
+        const QString planted = environment->root() + QLatin1Char('/') + cache + QStringLiteral("/mistlefold/office");
+        if (cache == QLatin1String("linked"))
+            QVERIFY(QDir().mkpath(QFileInfo(planted).path()) && QFile::link(environment->root(), planted));
+        if (cache == QLatin1String("foreign") && (!QDir().mkpath(planted) || ::chown(QFile::encodeName(planted), 65534, 65534) != 0))
+            QSKIP("Only root can give a folder to another user.");
         officeModule().setOfficeProgram(program);
         qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QLatin1Char('/') + cache));
         // Told at once, before any start.
@@ -326,6 +333,28 @@ private slots:
         qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
         setOfficeEngineStartFailureHandler(nullptr);
         file.remove();
+    }
+
+    // A start sweeps what killed offices left beside their profile. A link named like a leftover,
+    // or one inside a leftover folder, was followed: everything in the folder it named went.
+    void aStartSweepsLeftoversWithoutFollowingLinks()
+    {
+        shutdownOfficeEngine();
+        const QString cache = environment->root() + QStringLiteral("/cache-planted");
+        const QString office = cache + QStringLiteral("/mistlefold/office");
+        const QString documents = environment->root() + QStringLiteral("/Documents");
+        QVERIFY(QDir().mkpath(office + QStringLiteral("/profile-1-tmp-dead/inner")) && QDir().mkpath(documents + QStringLiteral("/sub")));
+        QFile letter(documents + QStringLiteral("/sub/letter.txt"));
+        QVERIFY(letter.open(QIODevice::WriteOnly) && letter.write("keep") == 4);
+        letter.close();
+        QVERIFY(QFile::link(documents, office + QStringLiteral("/profile-1-tmp-old")));
+        QVERIFY(QFile::link(documents, office + QStringLiteral("/profile-1-tmp-dead/inner/docs")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
+        QVERIFY(QFile::exists(documents + QStringLiteral("/sub/letter.txt")));
+        QCOMPARE(QDir(office).entryList({QStringLiteral("*-tmp-*")}, QDir::AllEntries | QDir::System), QStringList());
     }
 
     // Under a C locale the office could name no path holding "ü" ("Unsupported URL").

@@ -143,6 +143,7 @@ void TempFolderTest::leftoversOfProgramsThatAreGoneAreSwept()
     // A link named like a work folder, to what looks like a leftover elsewhere.
     const QString target = makeFolder(environment->root() + "/elsewhere", {".lock", "keep.doc"});
     QVERIFY(QFile::link(target, temp.filePath("mistlefold-run-LinKed")));
+    QVERIFY(QFile::link(target, killed + "/linked")); // and one inside a leftover
     // The running program holds its lock.
     const int held = ::open(QFile::encodeName(running + "/.lock").constData(), O_RDONLY);
     QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);

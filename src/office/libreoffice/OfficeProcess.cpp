@@ -1,10 +1,10 @@
 #include "OfficeProcess.h"
 
+#include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -59,6 +59,30 @@ int makePath(const QString &path)
         if (slash < 0)
             return 0;
     }
+}
+
+// Why a folder of ours cannot hold the office's files: it is not a real folder (a link, say),
+// another user owns it, or others may change it and it cannot be closed to them. Empty when it is
+// fine; a folder of the user's that others could change is closed to them first.
+QString unsafeFolder(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info
+    {};
+    if (::lstat(native.constData(), &info) != 0)
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != ::getuid())
+        return QStringLiteral("it belongs to another user");
+    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return QStringLiteral("others may change it (%1)").arg(qt_error_string(errno));
+    return QString();
+}
+
+QString unsafeFolderProblem(const QString &folder, const QString &why)
+{
+    return QStringLiteral("The document engine's folder %1 cannot be used safely: %2.").arg(folder, why);
 }
 
 // The socket the office's pipe leaves behind when it is killed: always under /tmp.
@@ -249,6 +273,11 @@ QString ProfileSlot::folderProblem()
     if (const int error = makePath(base))
         return QStringLiteral("The document engine's profile folder %1 cannot be created: %2.")
             .arg(base, qt_error_string(error));
+    // The folders the program made: nobody else may plant or redirect anything in them.
+    for (const QString &folder : {QFileInfo(base).path(), base}) {
+        if (const QString why = unsafeFolder(folder); !why.isEmpty())
+            return unsafeFolderProblem(folder, why);
+    }
     return QString();
 }
 
@@ -257,19 +286,24 @@ ProfileSlot::ProfileSlot()
     const QString base = officeFolder();
     if (const QString problem = folderProblem(); !problem.isEmpty())
         throw RuntimeError(problem);
-    QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (int n = 1; n <= MaxProfiles; ++n) {
         const QString folder = QStringLiteral("%1/profile-%2").arg(base).arg(n);
         auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
         lock->setStaleLockTime(0); // stale only when its owner is gone
         if (!lock->tryLock(0))
             continue;
+        if (QFileInfo::exists(folder)) {
+            if (const QString why = unsafeFolder(folder); !why.isEmpty())
+                throw RuntimeError(unsafeFolderProblem(folder, why));
+        }
         mFolder = folder;
         mLock = std::move(lock);
-        // Temporary folders left by an office of a copy of the program that was killed.
-        QDirIterator leftovers(base, {QStringLiteral("profile-%1-tmp-*").arg(n)}, QDir::Dirs | QDir::Hidden);
-        while (leftovers.hasNext())
-            QDir(leftovers.next()).removeRecursively();
+        // Temporary folders left by an office of a copy of the program that was killed; whatever
+        // else stands under such a name (a link, say) goes as well, and nothing is followed.
+        const QStringList leftovers = QDir(base).entryList({QStringLiteral("profile-%1-tmp-*").arg(n)},
+                                                           QDir::AllEntries | QDir::Hidden | QDir::System);
+        for (const QString &leftover : leftovers)
+            RemoveTree(base + QLatin1Char('/') + leftover);
         return;
     }
     throw RuntimeError(QStringLiteral("The document engine could not start: all %1 office profiles in %2 are in use.")
@@ -290,10 +324,11 @@ QString ProfileSlot::profileUrl() const
 QString ProfileSlot::createTempFolder(const QString &name) const
 {
     const QString folder = mFolder + QStringLiteral("-tmp-") + name;
-    if (const int error = makePath(folder))
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         throw RuntimeError(QStringLiteral("The document engine's temporary folder %1 could not be created: %2.")
-                               .arg(folder, qt_error_string(error)));
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                               .arg(folder, qt_error_string(errno)));
+    if (const QString why = unsafeFolder(folder); !why.isEmpty())
+        throw RuntimeError(unsafeFolderProblem(folder, why));
     return folder;
 }
 
@@ -441,7 +476,7 @@ void OfficeProcess::kill()
 void OfficeProcess::endLocked()
 {
     mEnded = true;
-    QDir(mTempFolder).removeRecursively();
+    RemoveTree(mTempFolder);
     QFile::remove(pipeSocket(mPipeName));
     QFile::remove(singleInstanceSocket(mSlot->profileUrl()));
     if (mWatcherInput >= 0) {
