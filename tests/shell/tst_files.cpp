@@ -8,6 +8,13 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 QString read(const QString &key, const QString &defaultValue = QString())
 {
@@ -39,6 +46,9 @@ private Q_SLOTS:
     void settingsReadGivesDefaultsAndCreatesNothing();
     void settingsRoundTripKeepsTextExactly_data();
     void settingsRoundTripKeepsTextExactly();
+    void settingsValueWrittenByHandIsRestoredAsWritten_data();
+    void settingsValueWrittenByHandIsRestoredAsWritten();
+    void settingsFileThatIsNoRegularFileIsReportedWithoutWaiting();
     void settingsWriteIsOnDiskWhenItReturns();
     void settingsWriteFailureIsReported();
     void settingsFileOfRandomBytesIsReplacedWithoutAFalseFailure();
@@ -139,6 +149,8 @@ void FilesTest::settingsRoundTripKeepsTextExactly_data()
     QTest::newRow("non-Latin") << QString::fromUtf8("Zoë & Bjørn — 北京");
     QTest::newRow("looks like a number") << "007";
     QTest::newRow("looks like a boolean") << "true";
+    QTest::newRow("line breaks") << "Rear door\nup the stairs\r\nleft";
+    QTest::newRow("all at once") << R"( "a", b; c\d , )";
 }
 
 void FilesTest::settingsRoundTripKeepsTextExactly()
@@ -146,6 +158,56 @@ void FilesTest::settingsRoundTripKeepsTextExactly()
     QFETCH(QString, text);
     write("Text1_2", text);
     QCOMPARE(read("Text1_2"), text);
+}
+
+// Qt reads a comma without quotes as a list, which was restored as an empty field.
+void FilesTest::settingsValueWrittenByHandIsRestoredAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("comma") << QByteArray("Text1_2=12 Elm St, Apt 4") << "12 Elm St, Apt 4";
+    QTest::newRow("commas without blanks") << QByteArray("Text1_2 = a,b,,c ") << "a,b,,c";
+}
+
+void FilesTest::settingsValueWrittenByHandIsRestoredAsWritten()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, text);
+    QDir().mkpath(QFileInfo(environment->settingsFile()).path());
+    QFile file(environment->settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Other]\nText1_2=not this one\n[Mistlefold]\nText1_1=x\n" + line + "\n");
+    file.close();
+    QCOMPARE(read("Text1_2"), text);
+}
+
+// A FIFO in the settings file's place blocked the start for ever: it is reported and never opened.
+void FilesTest::settingsFileThatIsNoRegularFileIsReportedWithoutWaiting()
+{
+    QDir().mkpath(QFileInfo(environment->settingsFile()).path());
+    QCOMPARE(::mkfifo(QFile::encodeName(environment->settingsFile()).constData(), 0600), 0);
+    // Should a read wait on the FIFO after all, a writer that comes and goes ends the wait.
+    std::atomic<bool> done = false;
+    std::atomic<bool> waited = false;
+    std::thread unblocker([&] {
+        for (int tick = 0; tick < 50 && !done; ++tick)
+            QThread::msleep(100);
+        while (!done) {
+            const int writer = ::open(QFile::encodeName(environment->settingsFile()).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                waited = true;
+                ::close(writer);
+            }
+            QThread::msleep(100);
+        }
+    });
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, read("Text1_1"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, write("Text1_1", "x"));
+    QVERIFY(!SettingsStore::writeProblem("Quenbrook").isEmpty());
+    done = true;
+    unblocker.join();
+    QVERIFY(!waited);
+    QVERIFY(QFileInfo(environment->settingsFile()).isFile() == false); // the FIFO is left as it was
 }
 
 void FilesTest::settingsWriteIsOnDiskWhenItReturns()
