@@ -7,9 +7,11 @@
 #include "shell/RuntimeError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -355,6 +357,49 @@ private slots:
         qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
         QVERIFY(QFile::exists(documents + QStringLiteral("/sub/letter.txt")));
         QCOMPARE(QDir(office).entryList({QStringLiteral("*-tmp-*")}, QDir::AllEntries | QDir::System), QStringList());
+    }
+
+    // A profile of random bytes made the office crash at every start, and the program end with
+    // the engine's advice for good; a folder in the lock file's place gave "all 16 office
+    // profiles are in use".
+    void aProfileTheOfficeCannotUseIsSetAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("random bytes in the profile") << "bytes";
+        QTest::newRow("a folder in the lock file's place") << "lock";
+    }
+    void aProfileTheOfficeCannotUseIsSetAside()
+    {
+        QFETCH(QString, damage);
+        shutdownOfficeEngine();
+        const QString cache = environment->root() + QStringLiteral("/cache-") + damage;
+        const QString office = cache + QStringLiteral("/mistlefold/office");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        if (damage == QLatin1String("lock")) {
+            QVERIFY(QDir().mkdir(office + QStringLiteral("/profile-1.lock")));
+        } else {
+            QDirIterator files(office + QStringLiteral("/profile-1"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            QRandomGenerator random(19);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QByteArray bytes(4096, Qt::Uninitialized);
+                random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            }
+        }
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(!open(word, document).object(QStringLiteral("StoryRanges")).enumerate().isEmpty());
+        QCOMPARE(officesOn(office + QStringLiteral("/profile-1")).size(), 1);
+        word.call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
+        // What was set aside is kept.
+        const QStringList aside = QDir(office).entryList({QStringLiteral("profile-1*.set-aside-*")}, QDir::AllEntries);
+        QCOMPARE(aside.size(), 1);
+        if (damage == QLatin1String("bytes"))
+            QVERIFY(QFileInfo(office + QLatin1Char('/') + aside.first() + QStringLiteral("/user")).isDir());
     }
 
     // Under a C locale the office could name no path holding "ü" ("Unsupported URL").

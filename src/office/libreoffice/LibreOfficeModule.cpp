@@ -287,21 +287,38 @@ private:
                         mSlot = std::make_shared<ProfileSlot>();
                     slot = mSlot;
                 }
-                session = std::make_shared<OfficeSession>(slot, program, callTimeout, mOfficeTime);
-                session->setIdleHandler([this, weak = std::weak_ptr(session)] {
-                    if (const auto idle = weak.lock())
-                        sessionIdle(idle);
-                });
-                bool cancelled = false;
-                {
-                    std::lock_guard lock(mMutex);
-                    cancelled = start->cancelled;
-                    if (!cancelled)
-                        start->session = session;
+                for (bool freshProfile = false;; freshProfile = true) {
+                    session = std::make_shared<OfficeSession>(slot, program, callTimeout, mOfficeTime);
+                    session->setIdleHandler([this, weak = std::weak_ptr(session)] {
+                        if (const auto idle = weak.lock())
+                            sessionIdle(idle);
+                    });
+                    bool cancelled = false;
+                    {
+                        std::lock_guard lock(mMutex);
+                        cancelled = start->cancelled;
+                        if (!cancelled)
+                            start->session = session;
+                    }
+                    if (cancelled)
+                        throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
+                    try {
+                        session->start(startTimeout);
+                        break;
+                    } catch (const RuntimeError &error) {
+                        // A damaged profile stops every start: it is set aside (kept to be looked
+                        // at) and the office tried once more on a fresh one, which it makes.
+                        bool retry = false;
+                        {
+                            std::lock_guard lock(mMutex);
+                            retry = !freshProfile && !start->cancelled && !Program::hasEnded()
+                                && ::access(QFile::encodeName(program).constData(), X_OK) == 0;
+                        }
+                        if (!retry || !slot->setAside(error.description()))
+                            throw;
+                        session->shutdown();
+                    }
                 }
-                if (cancelled)
-                    throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
-                session->start(startTimeout);
                 try {
                     warmUp(*session);
                 } catch (const RuntimeError &) {

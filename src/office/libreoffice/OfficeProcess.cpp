@@ -4,6 +4,7 @@
 #include "shell/RuntimeError.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -83,6 +85,23 @@ QString unsafeFolder(const QString &folder)
 QString unsafeFolderProblem(const QString &folder, const QString &why)
 {
     return QStringLiteral("The document engine's folder %1 cannot be used safely: %2.").arg(folder, why);
+}
+
+// Renames what stands at path to "<path>.set-aside-<time>", kept as it is; the new path, or empty
+// when it could not be moved.
+QString moveAside(const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    for (int n = 1; n <= 99; ++n) {
+        const QString aside = path + QStringLiteral(".set-aside-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        if (::renameat2(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD, QFile::encodeName(aside).constData(),
+                        RENAME_NOREPLACE)
+            == 0)
+            return aside;
+        if (errno != EEXIST)
+            break;
+    }
+    return QString();
 }
 
 // The socket the office's pipe leaves behind when it is killed: always under /tmp.
@@ -286,12 +305,23 @@ ProfileSlot::ProfileSlot()
     const QString base = officeFolder();
     if (const QString problem = folderProblem(); !problem.isEmpty())
         throw RuntimeError(problem);
+    QString lockProblem;
     for (int n = 1; n <= MaxProfiles; ++n) {
         const QString folder = QStringLiteral("%1/profile-%2").arg(base).arg(n);
-        auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
+        const QString lockFile = folder + QStringLiteral(".lock");
+        // Whatever stands in the lock file's place and is no file (a folder, say) could never be
+        // locked: it is set aside.
+        struct stat info
+        {};
+        if (::lstat(QFile::encodeName(lockFile).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            moveAside(lockFile);
+        auto lock = std::make_unique<QLockFile>(lockFile);
         lock->setStaleLockTime(0); // stale only when its owner is gone
-        if (!lock->tryLock(0))
+        if (!lock->tryLock(0)) {
+            if (lock->error() != QLockFile::LockFailedError && lockProblem.isEmpty())
+                lockProblem = QStringLiteral("The document engine could not start: the lock file %1 cannot be made.").arg(lockFile);
             continue;
+        }
         if (QFileInfo::exists(folder)) {
             if (const QString why = unsafeFolder(folder); !why.isEmpty())
                 throw RuntimeError(unsafeFolderProblem(folder, why));
@@ -306,9 +336,23 @@ ProfileSlot::ProfileSlot()
             RemoveTree(base + QLatin1Char('/') + leftover);
         return;
     }
+    if (!lockProblem.isEmpty())
+        throw RuntimeError(lockProblem);
     throw RuntimeError(QStringLiteral("The document engine could not start: all %1 office profiles in %2 are in use.")
                            .arg(MaxProfiles)
                            .arg(base));
+}
+
+bool ProfileSlot::setAside(const QString &reason) const
+{
+    if (!QFileInfo::exists(mFolder) || mSetAside.exchange(true))
+        return false;
+    const QString aside = moveAside(mFolder);
+    if (aside.isEmpty())
+        return false;
+    std::fprintf(stderr, "The document engine could not start with its profile (%s); the profile was set aside as %s and a fresh one is made.\n",
+                 qPrintable(reason), qPrintable(aside));
+    return true;
 }
 
 QString ProfileSlot::userInstallationArgument() const
