@@ -312,7 +312,7 @@ private:
                         {
                             std::lock_guard lock(mMutex);
                             retry = !freshProfile && !start->cancelled && !Program::hasEnded()
-                                && ::access(QFile::encodeName(program).constData(), X_OK) == 0;
+                                && session->stoppedWhileStarting();
                         }
                         if (!retry || !slot->setAside(error.description()))
                             throw;
