@@ -1,6 +1,7 @@
 // File utilities and the settings store on the paths that go wrong in real use.
 #include "TestFixture.h"
 #include "details/StoredDate.h"
+#include "preview/FileCopy.h"
 #include "shell/AppInfo.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
@@ -11,8 +12,12 @@
 #include <atomic>
 #include <thread>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -42,6 +47,8 @@ private Q_SLOTS:
     void writeFileIfAbsentFailsCleanlyOnBadPaths();
     void writeFileIfAbsentLetsQueuedEventsRunFirst();
     void deleteFileQuietlyNeverComplains();
+    void everyReplacementKeepsToOneRule_data();
+    void everyReplacementKeepsToOneRule();
 
     void settingsReadGivesDefaultsAndCreatesNothing();
     void settingsRoundTripKeepsTextExactly_data();
@@ -125,6 +132,80 @@ void FilesTest::deleteFileQuietlyNeverComplains()
     DeleteFileQuietly(environment->tempFolder() + "/no/such");  // missing folder
     DeleteFileQuietly(environment->tempFolder());               // a folder is not deleted
     QVERIFY(QFileInfo(environment->tempFolder()).isDir());
+}
+
+// Each writer replaced a file by rules of its own: a .doc saved over a link wrote through to its
+// target, a work file lost the permissions of the file it replaced, a name left by a killed write
+// stayed for ever, and a write cut short by the file-size limit was no "Disk full".
+void FilesTest::everyReplacementKeepsToOneRule_data()
+{
+    QTest::addColumn<bool>("copy"); // the saved invitation; else a work file
+    QTest::newRow("work file") << false;
+    QTest::newRow("saved invitation") << true;
+}
+
+void FilesTest::everyReplacementKeepsToOneRule()
+{
+    QFETCH(bool, copy);
+    const QString folder = environment->root() + "/Documents";
+    QDir().mkpath(folder);
+    const QString source = environment->root() + "/source.doc";
+    const auto replace = [&](const QByteArray &bytes, const QString &path, bool sourceWritten = false) {
+        if (!copy)
+            return WriteFileReplacing(bytes, path);
+        QFile file(source);
+        if (!sourceWritten && (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()))
+            QFAIL("the source could not be written");
+        file.close();
+        CopyFileReplacing(source, path);
+    };
+    // A link is replaced; what it named stays as it was.
+    const QString letter = environment->root() + "/letter.doc";
+    QFile kept(letter);
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("the user's letter") > 0);
+    kept.close();
+    QVERIFY(QFile::link(letter, folder + "/linked.doc"));
+    replace("new", folder + "/linked.doc");
+    QCOMPARE(contentsOf(letter), QByteArray("the user's letter"));
+    QVERIFY(!QFileInfo(folder + "/linked.doc").isSymLink());
+    QCOMPARE(contentsOf(folder + "/linked.doc"), QByteArray("new"));
+    // A replaced file keeps who may read it.
+    QVERIFY(QFile::setPermissions(folder + "/linked.doc", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    replace("newer", folder + "/linked.doc");
+    QCOMPARE(QFile::permissions(folder + "/linked.doc") & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    // What a killed write left goes with the next write into the folder; a running one's stays.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    for (const pid_t pid : {gone, ::getppid()}) {
+        QFile part(folder + QStringLiteral("/.mistlefold-%1-1f.part").arg(pid));
+        QVERIFY(part.open(QIODevice::WriteOnly));
+    }
+    // Out of room (here: past the file-size limit): "Disk full", and the earlier file stays.
+    const QByteArray tooLong = "far too long";
+    QFile(source).remove();
+    QFile longSource(source);
+    QVERIFY(longSource.open(QIODevice::WriteOnly) && longSource.write(tooLong) == tooLong.size());
+    longSource.close();
+    struct rlimit limit {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit small{4, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString description;
+    try {
+        replace(tooLong, folder + "/linked.doc", true);
+    } catch (const RuntimeError &error) {
+        description = error.description();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(description, QStringLiteral("Disk full"));
+    QCOMPARE(contentsOf(folder + "/linked.doc"), QByteArray("newer"));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({QStringLiteral(".mistlefold-%1-1f.part").arg(::getppid()), "linked.doc"}));
 }
 
 void FilesTest::settingsReadGivesDefaultsAndCreatesNothing()
