@@ -188,11 +188,13 @@ void WriteFileReplacing(const QByteArray &bytes, const QString &path)
         fail(EISDIR);
     if (replaces && S_ISREG(old.st_mode) && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
         fail(EACCES); // a file that may not be written is not replaced either
-    // Unnamed until it is complete, so that a program killed meanwhile leaves nothing.
-    file = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // Unnamed until it is complete, so that a program killed meanwhile leaves nothing. It gets its
+    // name through /proc, without which it could get none.
+    static const bool canName = ::access("/proc/self/fd", X_OK) == 0;
+    file = canName ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
     const bool unnamed = file >= 0;
     if (!unnamed) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        if (canName && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             fail(errno);
         part = newPartName();
         file = ::openat(folder, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
