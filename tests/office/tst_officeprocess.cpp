@@ -7,9 +7,11 @@
 #include "shell/RuntimeError.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -307,6 +309,8 @@ private slots:
         QTest::newRow("office program missing") << "/nonexistent/soffice.bin" << "cache"
                                                 << "/nonexistent/soffice.bin is missing";
         QTest::newRow("profile folder cannot be created") << "" << "file/cache" << "cannot be created: Not a directory";
+        QTest::newRow("office folder is a link") << "" << "linked" << "office cannot be used safely: it is not a folder";
+        QTest::newRow("office folder of another user") << "" << "foreign" << "office cannot be used safely: it belongs to another user";
     }
     void aBackgroundStartThatFailsDeliversItsCause()
     {
@@ -317,6 +321,11 @@ private slots:
         QFile file(environment->root() + QStringLiteral("/file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
+        const QString planted = environment->root() + QLatin1Char('/') + cache + QStringLiteral("/mistlefold/office");
+        if (cache == QLatin1String("linked"))
+            QVERIFY(QDir().mkpath(QFileInfo(planted).path()) && QFile::link(environment->root(), planted));
+        if (cache == QLatin1String("foreign") && (!QDir().mkpath(planted) || ::chown(QFile::encodeName(planted), 65534, 65534) != 0))
+            QSKIP("Only root can give a folder to another user.");
         officeModule().setOfficeProgram(program);
         qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QLatin1Char('/') + cache));
         // Told at once, before any start.
@@ -337,6 +346,71 @@ private slots:
         qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
         setOfficeEngineStartFailureHandler(nullptr);
         file.remove();
+    }
+
+    // A start sweeps what killed offices left beside their profile. A link named like a leftover,
+    // or one inside a leftover folder, was followed: everything in the folder it named went.
+    void aStartSweepsLeftoversWithoutFollowingLinks()
+    {
+        shutdownOfficeEngine();
+        const QString cache = environment->root() + QStringLiteral("/cache-planted");
+        const QString office = cache + QStringLiteral("/mistlefold/office");
+        const QString documents = environment->root() + QStringLiteral("/Documents");
+        QVERIFY(QDir().mkpath(office + QStringLiteral("/profile-1-tmp-dead/inner")) && QDir().mkpath(documents + QStringLiteral("/sub")));
+        QFile letter(documents + QStringLiteral("/sub/letter.txt"));
+        QVERIFY(letter.open(QIODevice::WriteOnly) && letter.write("keep") == 4);
+        letter.close();
+        QVERIFY(QFile::link(documents, office + QStringLiteral("/profile-1-tmp-old")));
+        QVERIFY(QFile::link(documents, office + QStringLiteral("/profile-1-tmp-dead/inner/docs")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
+        QVERIFY(QFile::exists(documents + QStringLiteral("/sub/letter.txt")));
+        QCOMPARE(QDir(office).entryList({QStringLiteral("*-tmp-*")}, QDir::AllEntries | QDir::System), QStringList());
+    }
+
+    // A profile of random bytes made the office crash at every start, and the program end with
+    // the engine's advice for good; a folder in the lock file's place gave "all 16 office
+    // profiles are in use".
+    void aProfileTheOfficeCannotUseIsSetAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("random bytes in the profile") << "bytes";
+        QTest::newRow("a folder in the lock file's place") << "lock";
+    }
+    void aProfileTheOfficeCannotUseIsSetAside()
+    {
+        QFETCH(QString, damage);
+        shutdownOfficeEngine();
+        const QString cache = environment->root() + QStringLiteral("/cache-") + damage;
+        const QString office = cache + QStringLiteral("/mistlefold/office");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        CreateObject(QStringLiteral("Word.Application")).call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        if (damage == QLatin1String("lock")) {
+            QVERIFY(QDir().mkdir(office + QStringLiteral("/profile-1.lock")));
+        } else {
+            QDirIterator files(office + QStringLiteral("/profile-1"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            QRandomGenerator random(19);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QByteArray bytes(4096, Qt::Uninitialized);
+                random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            }
+        }
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        QVERIFY(!open(word, document).object(QStringLiteral("StoryRanges")).enumerate().isEmpty());
+        QCOMPARE(officesOn(office + QStringLiteral("/profile-1")).size(), 1);
+        word.call(QStringLiteral("Quit"));
+        shutdownOfficeEngine();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(environment->root() + QStringLiteral("/cache")));
+        // What was set aside is kept.
+        const QStringList aside = QDir(office).entryList({QStringLiteral("profile-1*.set-aside-*")}, QDir::AllEntries);
+        QCOMPARE(aside.size(), 1);
+        if (damage == QLatin1String("bytes"))
+            QVERIFY(QFileInfo(office + QLatin1Char('/') + aside.first() + QStringLiteral("/user")).isDir());
     }
 
     // Under a C locale the office could name no path holding "ü" ("Unsupported URL").

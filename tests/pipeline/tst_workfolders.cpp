@@ -12,11 +12,14 @@ class WorkFoldersTest : public QObject
 private Q_SLOTS:
     void twoProgramsAtOnceKeepToTheirOwnFiles();
     void aKilledProgramsDocumentGoesAtTheNextStart();
+    void aTemporaryFolderTakenByAnotherUserStopsNothing_data();
+    void aTemporaryFolderTakenByAnotherUserStopsNothing();
     void aWriteThatRunsOutOfSpaceHandsNothingOn_data();
     void aWriteThatRunsOutOfSpaceHandsNothingOn();
 
 private:
-    // Starts pipeline_child with TEMP at temp and settings of its own.
+    // Starts pipeline_child with TEMP at temp and settings of its own; with no temp, TEMP is unset
+    // and the system temporary folder is mRoot's "system".
     void start(QProcess &child, const QString &temp, const QStringList &arguments);
     static QStringList linesOf(QProcess &child) { return QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts); }
     QStringList leftIn(const QString &folder) const
@@ -33,12 +36,16 @@ void WorkFoldersTest::start(QProcess &child, const QString &temp, const QStringL
     const QString home = mRoot.filePath(QStringLiteral("home-%1").arg(++mChildren));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TEMP", temp);
+    if (temp.isEmpty()) {
+        environment.remove("TEMP");
+        environment.insert("TMPDIR", mRoot.filePath("system"));
+    }
     environment.insert("XDG_CONFIG_HOME", home + "/config");
     environment.insert("XDG_CACHE_HOME", home + "/cache");
     environment.insert("XDG_RUNTIME_DIR", home);
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     QDir().mkpath(home);
-    QDir().mkpath(temp);
+    QDir().mkpath(temp.isEmpty() ? mRoot.filePath("system") : temp);
     child.setProcessEnvironment(environment);
     const QString program = QCoreApplication::applicationDirPath() + "/pipeline_child";
     child.start(program, arguments);
@@ -84,6 +91,35 @@ void WorkFoldersTest::aKilledProgramsDocumentGoesAtTheNextStart()
     QCOMPARE(linesOf(next).last(), QStringLiteral("done"));
     QVERIFY(!QFileInfo::exists(QFileInfo(document).path()));
     QCOMPARE(leftIn(temp), QStringList());
+}
+
+// Another user who made <system temp>/mistlefold-<uid> first, a folder of theirs or a link, made
+// every generation fail ("cannot be used safely") for as long as it stood.
+void WorkFoldersTest::aTemporaryFolderTakenByAnotherUserStopsNothing_data()
+{
+    QTest::addColumn<bool>("link"); // else a folder of another user's
+    QTest::newRow("a link") << true;
+    QTest::newRow("another user's folder") << false;
+}
+
+void WorkFoldersTest::aTemporaryFolderTakenByAnotherUserStopsNothing()
+{
+    QFETCH(bool, link);
+    const QString system = mRoot.filePath("system");
+    const QString taken = system + "/mistlefold-" + QString::number(::getuid());
+    QDir().mkpath(system);
+    QDir().mkpath(mRoot.filePath("elsewhere"));
+    if (link)
+        QVERIFY(QFile::link(mRoot.filePath("elsewhere"), taken));
+    else if (!QDir().mkdir(taken) || ::chown(QFile::encodeName(taken).constData(), 65534, 65534) != 0)
+        QSKIP("Only root can give a folder to another user.");
+    QProcess child;
+    start(child, QString(), {"runs", "1"});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(linesOf(child), QStringList({"picture 400x500", "document plumix*.doc", "left plumix*.doc", "done"}));
+    QCOMPARE(leftIn(system).filter("mistlefold"), QStringList{QFileInfo(taken).fileName()});
+    QCOMPARE(leftIn(mRoot.filePath("elsewhere")), QStringList());
+    QVERIFY(QFile::remove(taken) || QDir().rmdir(taken));
 }
 
 void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn_data()

@@ -263,24 +263,43 @@ private:
     }
 
     // A fresh office, started and warmed up on the calling work thread; kept in start->session
-    // from before its start on, so that a shutdown meanwhile ends it at once.
+    // from before its start on, so that a shutdown meanwhile ends it at once. A profile the office
+    // stops on while starting is set aside and the start tried once more on a fresh one.
     std::shared_ptr<OfficeSession> makeSession(const std::shared_ptr<Start> &start,
-                                               std::shared_ptr<const ProfileSlot> slot, const QString &program,
+                                               const std::shared_ptr<const ProfileSlot> &slot, const QString &program,
                                                std::chrono::milliseconds startTimeout,
                                                std::chrono::milliseconds callTimeout)
     {
-        auto session = std::make_shared<OfficeSession>(std::move(slot), program, callTimeout, mOfficeTime);
-        session->setIdleHandler([this, weak = std::weak_ptr(session)] {
-            if (const auto idle = weak.lock())
-                sessionIdle(idle);
-        });
-        {
-            std::lock_guard lock(mMutex);
-            if (start->cancelled)
-                throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
-            start->session = session;
+        std::shared_ptr<OfficeSession> session;
+        for (bool freshProfile = false;; freshProfile = true) {
+            session = std::make_shared<OfficeSession>(slot, program, callTimeout, mOfficeTime);
+            session->setIdleHandler([this, weak = std::weak_ptr(session)] {
+                if (const auto idle = weak.lock())
+                    sessionIdle(idle);
+            });
+            {
+                std::lock_guard lock(mMutex);
+                if (start->cancelled)
+                    throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
+                start->session = session;
+            }
+            try {
+                session->start(startTimeout);
+                break;
+            } catch (const RuntimeError &error) {
+                // A damaged profile stops every start: it is set aside (kept to be looked at) and
+                // the office tried once more on a fresh one, which it makes.
+                bool retry = false;
+                {
+                    std::lock_guard lock(mMutex);
+                    retry = !freshProfile && !start->cancelled && !Program::hasEnded()
+                        && session->stoppedWhileStarting();
+                }
+                if (!retry || !slot->setAside(error.description()))
+                    throw;
+                session->shutdown();
+            }
         }
-        session->start(startTimeout);
         try {
             warmUp(*session);
         } catch (const RuntimeError &) {

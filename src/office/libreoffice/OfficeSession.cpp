@@ -153,6 +153,7 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
                 staleEnded = true;
                 mProcess.endStaleOffices();
             } else {
+                mStoppedWhileStarting = true;
                 throw RuntimeError(
                     QStringLiteral("The document engine stopped while starting (exit status %1).").arg(status));
             }
