@@ -115,13 +115,14 @@ void Form2::createControls()
     Frame1->setGeometry(twips(120, 7860, 9600, 855));
     setBackColor(Frame1, Qt::white);
 
-    PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
+    // Each caption underlines the letter that presses it with Alt.
+    PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom &In"),
                                    twips(240, 300, 4440, 405));
-    PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
+    PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom &Out"),
                                    twips(4800, 300, 4560, 405));
-    PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
+    PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< &Back"),
                                    twips(120, 8850, 4680, 405));
-    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
+    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("&Save Results To Word File"),
                                    twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
@@ -129,14 +130,24 @@ void Form2::createControls()
     Picture1->installEventFilter(this);
     Picture2->installEventFilter(this);
 
-    // What a screen reader says for the controls whose captions do not say it.
-    Picture2->setAccessibleName(QStringLiteral("Invitation preview"));
+    // What a screen reader says for the window, told apart from the main window by more than its
+    // title, and for the controls whose captions do not say it. The page's description is the
+    // invitation's text (setPageText).
+    setAccessibleName(QStringLiteral("Invitation preview"));
+    setAccessibleDescription(QStringLiteral("The filled invitation, to zoom, move around and save"));
+    Picture2->setAccessibleName(QStringLiteral("Page view"));
     Picture1->setAccessibleName(QStringLiteral("Invitation page"));
+    Zoom_Ori->setAccessibleName(QStringLiteral("Page at its own size"));
     HScroll1->setAccessibleName(QStringLiteral("Scroll the page left or right"));
     VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
     Frame1->setAccessibleName(QStringLiteral("Zoom"));
     PushButton8->setAccessibleName(QStringLiteral("Back"));
     PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
+    // The keys a desktop user reaches for first, pressing the buttons (a disabled one does nothing).
+    addShortcut({Qt::Key_Escape}, PushButton8);
+    addShortcut({Qt::CTRL | Qt::Key_S}, PushButton6);
+    addShortcut({Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal}, PushButton1);
+    addShortcut({Qt::CTRL | Qt::Key_Minus}, PushButton2);
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder(
@@ -198,6 +209,13 @@ void Form2::setPicture(const QImage &picture)
         Form_Activate();
 }
 
+void Form2::setPageText(const QStringList &values)
+{
+    QStringList shown = values;
+    shown.removeAll(QString());
+    Picture1->setAccessibleDescription(shown.join(QStringLiteral(", ")));
+}
+
 void Form2::setSharperPicture(const QImage &picture)
 {
     if (!mFirstActivate)
@@ -226,6 +244,15 @@ void Form2::Form_Activate()
     if (guard.test(100, [&] { return mFirstActivate; }))
         mViewport->SetUp(guard); // lines 102 to 130
     guard.run(134, [&] { mFirstActivate = false; });
+    ShowZoomLimits();
+}
+
+// A zoom button that would change nothing is disabled: Zoom In at the largest zoom, Zoom Out at
+// the smallest.
+void Form2::ShowZoomLimits()
+{
+    PushButton1->setEnabled(mViewport->canZoomIn());
+    PushButton2->setEnabled(mViewport->canZoomOut());
 }
 
 void Form2::setWordFile(const QString &path)
@@ -248,11 +275,13 @@ void Form2::SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent)
 void Form2::PushButton1_Click()
 {
     Guard(Window2, QStringLiteral("PushButton1_Click")).run(100, [&] { mViewport->ZoomStep(0); });
+    ShowZoomLimits();
 }
 
 void Form2::PushButton2_Click()
 {
     Guard(Window2, QStringLiteral("PushButton2_Click")).run(100, [&] { mViewport->ZoomStep(1); });
+    ShowZoomLimits();
 }
 
 void Form2::PushButton6_Click()
