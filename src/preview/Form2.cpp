@@ -3,6 +3,7 @@
 #include "generation/ExportPdf.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
+#include "preview/SaveFolder.h"
 #include "preview/ScrollBar.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,6 +40,16 @@ bool isPdfChoice(const QString &path, const QString &filter)
 {
     return filter == FileDialogs::filterNames(PdfFilter).constFirst()
         || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
+
+// With the PDF entry chosen, a name typed without an extension gets ".pdf", as other programs
+// expect of a PDF; under the Word entry a name is used exactly as typed.
+QString withChosenExtension(const QString &path, const QString &filter)
+{
+    const bool pdfEntry = filter == FileDialogs::filterNames(PdfFilter).constFirst();
+    if (path.isEmpty() || !pdfEntry || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QStringLiteral(".pdf");
 }
 
 // The hourglass over the window while the engine makes a PDF (about half a second); the pointer
@@ -295,11 +307,12 @@ void Form2::PushButton6_Click()
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
     guard.run(104, [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter; });
     guard.run(106, [&] {
+        CommonDialog1.folder = SaveFolder::initial();
         const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);
         CommonDialog1.fileName = choice.fileName;
         chosenFilter = choice.filter;
     });
-    guard.run(108, [&] { chosen = CommonDialog1.fileName; });
+    guard.run(108, [&] { chosen = withChosenExtension(CommonDialog1.fileName, chosenFilter); });
     if (guard.test(110, [&] { return !chosen.isEmpty(); })) {
         if (guard.test(112, [&] { return FileExists(chosen); })) {
             guard.run(114, [&] {
@@ -316,7 +329,8 @@ void Form2::PushButton6_Click()
     }
     // The save itself is one statement: a PDF made by the document engine when the PDF entry was
     // chosen or the name ends in ".pdf", otherwise a byte-for-byte copy of the filled document.
-    // Either writes beside the destination and replaces it only once complete.
+    // Either writes beside the destination and replaces it only once complete. The next Save
+    // dialog opens where this one saved.
     if (answer == MessageBoxes::Yes)
         saved = guard.run(126, [&] {
             if (isPdfChoice(chosen, chosenFilter)) {
@@ -324,6 +338,7 @@ void Form2::PushButton6_Click()
                 ExportPdf(mWordFile, chosen);
             } else
                 CopyFileReplacing(mWordFile, chosen);
+            SaveFolder::remember(chosen);
         });
     // A failed save has shown its report; "Done." would tell the user the opposite.
     if (saved)
