@@ -155,7 +155,7 @@ void Form1::createControls()
     PushButton4 = createPushButton(this, QStringLiteral("PushButton4"), QStringLiteral("&Load Sample/Example Data"),
                                    twips(4080, 630, 3840, 405));
     // Ctrl+Enter starts the invitation from whichever field holds the focus.
-    addShortcut({Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}, PushButton6);
+    addShortcut({Qt::CTRL | Qt::Key_Enter, Qt::CTRL | Qt::Key_Return}, PushButton6);
     // What a screen reader says for the window, told apart from the preview by more than its title.
     setAccessibleName(QStringLiteral("Party details"));
     setAccessibleDescription(QStringLiteral("The details of the party, to fill the invitation with"));
