@@ -103,7 +103,7 @@ void Window::addShortcut(const QList<QKeySequence> &keys, QAbstractButton *butto
     shortcut->setKeys(keys);
     connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
     const QString name = button->accessibleName().isEmpty() ? QString(button->text()).remove(QLatin1Char('&'))
-                                                             : button->accessibleName();
+                                                            : button->accessibleName();
     button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys.constFirst().toString(QKeySequence::NativeText)));
 }
 
