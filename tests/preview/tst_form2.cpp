@@ -273,7 +273,7 @@ private slots:
         }
     }
 
-    // Keys press the buttons: Escape "< Back", Ctrl++ (or Ctrl+=) and Ctrl+- the zoom buttons, Alt
+    // Keys press the buttons: Escape "< Back", Ctrl+S saving, Ctrl++ (or Ctrl+=) and Ctrl+- the zoom buttons, Alt
     // and an underlined letter its button. Zoom In did nothing at 4.0, silently: a zoom button at
     // its limit is disabled (and its key with it), and enabled again a step away.
     void keysPressTheButtons_data()
@@ -285,6 +285,7 @@ private slots:
         QTest::addColumn<float>("zoom");
         const int ctrl = Qt::ControlModifier;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << 1 << "PushButton8" << 1.0f;
+        QTest::newRow("Ctrl+S") << int(Qt::Key_S) << ctrl << 1 << "PushButton6" << 1.0f;
         QTest::newRow("Ctrl+=") << int(Qt::Key_Equal) << ctrl << 1 << "PushButton1" << 1.25f;
         QTest::newRow("Ctrl++ up to 4.0") << int(Qt::Key_Plus) << ctrl << 14 << "PushButton1" << 4.0f;
         QTest::newRow("Ctrl+keypad - down to 0.25")

@@ -171,20 +171,13 @@ private slots:
         QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true << "INVITE.PDF";
         QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false << "invite.pdf.doc";
     }
-    // Saved with Ctrl+S, as a keyboard user would.
     void theChosenFormatIsWritten()
     {
         QFETCH(QString, name);
         QFETCH(QString, filter);
         QFETCH(bool, pdf);
         QFETCH(QString, written);
-        form->setPicture(QImage(QSize(400, 500), QImage::Format_RGB32));
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        dialogs->names.enqueue(target(name));
-        dialogs->filters.enqueue(filter);
-        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        save(target(name), filter);
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(destinationFiles(), QStringList{written});
         const QByteArray bytes = readAll(target(written));
