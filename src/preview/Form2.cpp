@@ -263,8 +263,14 @@ void Form2::Form_Activate()
 // the smallest.
 void Form2::ShowZoomLimits()
 {
-    PushButton1->setEnabled(mViewport->canZoomIn());
-    PushButton2->setEnabled(mViewport->canZoomOut());
+    const bool zoomIn = mViewport->canZoomIn();
+    const bool zoomOut = mViewport->canZoomOut();
+    // The focus of a button reaching its limit goes to the window rather than to the other
+    // button, which the next press of Space would then press; Tab goes on from there.
+    if ((!zoomIn && PushButton1->hasFocus()) || (!zoomOut && PushButton2->hasFocus()))
+        setFocus();
+    PushButton1->setEnabled(zoomIn);
+    PushButton2->setEnabled(zoomOut);
 }
 
 void Form2::setWordFile(const QString &path)

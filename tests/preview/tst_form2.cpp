@@ -273,9 +273,10 @@ private slots:
         }
     }
 
-    // Keys press the buttons: Escape "< Back", Ctrl+S saving, Ctrl++ (or Ctrl+=) and Ctrl+- the zoom buttons, Alt
-    // and an underlined letter its button. Zoom In did nothing at 4.0, silently: a zoom button at
-    // its limit is disabled (and its key with it), and enabled again a step away.
+    // Keys press the buttons: Escape "< Back", Ctrl+S saving, Ctrl++ (or Ctrl+=) and Ctrl+- the
+    // zoom buttons, Alt and an underlined letter its button. Zoom In did nothing at 4.0, silently:
+    // a zoom button at its limit is disabled (and its key with it), and enabled again a step away.
+    // Space went on pressing the focused button, which at 4.0 had become Zoom Out.
     void keysPressTheButtons_data()
     {
         QTest::addColumn<int>("key");
@@ -283,14 +284,17 @@ private slots:
         QTest::addColumn<int>("presses");
         QTest::addColumn<QString>("button");
         QTest::addColumn<float>("zoom");
+        QTest::addColumn<QString>("focus");
         const int ctrl = Qt::ControlModifier;
-        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << 1 << "PushButton8" << 1.0f;
-        QTest::newRow("Ctrl+S") << int(Qt::Key_S) << ctrl << 1 << "PushButton6" << 1.0f;
-        QTest::newRow("Ctrl+=") << int(Qt::Key_Equal) << ctrl << 1 << "PushButton1" << 1.25f;
-        QTest::newRow("Ctrl++ up to 4.0") << int(Qt::Key_Plus) << ctrl << 14 << "PushButton1" << 4.0f;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << 1 << "PushButton8" << 1.0f << "HScroll1";
+        QTest::newRow("Ctrl+S") << int(Qt::Key_S) << ctrl << 1 << "PushButton6" << 1.0f << "HScroll1";
+        QTest::newRow("Ctrl+=") << int(Qt::Key_Equal) << ctrl << 1 << "PushButton1" << 1.25f << "HScroll1";
+        QTest::newRow("Ctrl++ up to 4.0") << int(Qt::Key_Plus) << ctrl << 14 << "PushButton1" << 4.0f << "HScroll1";
         QTest::newRow("Ctrl+keypad - down to 0.25")
-            << int(Qt::Key_Minus) << int(ctrl | Qt::KeypadModifier) << 5 << "PushButton2" << 0.25f;
-        QTest::newRow("Alt+O") << int(Qt::Key_O) << int(Qt::AltModifier) << 1 << "PushButton2" << 0.75f;
+            << int(Qt::Key_Minus) << int(ctrl | Qt::KeypadModifier) << 5 << "PushButton2" << 0.25f << "HScroll1";
+        QTest::newRow("Alt+O") << int(Qt::Key_O) << int(Qt::AltModifier) << 1 << "PushButton2" << 0.75f << "HScroll1";
+        QTest::newRow("Space on Zoom In up to 4.0") << int(Qt::Key_Space) << 0 << 14 << "PushButton1" << 4.0f
+                                                    << "PushButton1";
     }
     void keysPressTheButtons()
     {
@@ -299,13 +303,14 @@ private slots:
         QFETCH(int, presses);
         QFETCH(QString, button);
         QFETCH(float, zoom);
+        QFETCH(QString, focus);
         handOver({700, 900}, QString());
         QApplication::setActiveWindow(form.get());
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        HScroll1()->setFocus();
+        control(*form, focus)->setFocus();
         QSignalSpy pressed(control<QPushButton>(*form, button), &QPushButton::clicked);
         for (int i = 0; i < presses; ++i)
-            QTest::keyClick(form.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QTRY_VERIFY(!pressed.isEmpty()); // a mnemonic animates its click
         QCOMPARE(state().mZoom, zoom);
         QCOMPARE(PushButton1()->isEnabled(), zoom < 4.0f);
