@@ -22,7 +22,9 @@
       Inspects a flat ODF text that LibreOffice wrote after reopening the .doc and verifies
       that every filled line sits in a text box (a text frame or a drawing shape with text),
       that each placeholder is one unbroken run of text, and that the three lines read exactly
-      as expected. Prints what it found; exits 1 on any failure.
+      as expected, and that the paragraph style of every line of words gives the Asian and the
+      complex-script text the size, weight and slant of its Latin text and a font of their own.
+      Prints what it found; exits 1 on any failure.
 """
 import base64
 import os
@@ -197,10 +199,52 @@ def runs(element):
     return pieces
 
 
+def styled_alike(tree, body):
+    """Failures for each paragraph style in the body whose Asian or complex-script size, weight,
+    slant or font differ from what the Latin text has (through its parents and the default)."""
+    styles = {}
+    default = {}
+    for element in tree.iter():
+        props = element.find("style:text-properties", NS)
+        attrs = dict(props.attrib) if props is not None else {}
+        if element.tag == q("style", "default-style") and element.get(q("style", "family")) == "paragraph":
+            default = attrs
+        elif element.tag == q("style", "style") and element.get(q("style", "family")) == "paragraph":
+            styles[element.get(q("style", "name"))] = (element.get(q("style", "parent-style-name")), attrs)
+
+    def resolved(name, key):
+        while name in styles:
+            parent, attrs = styles[name]
+            if key in attrs:
+                return attrs[key]
+            name = parent
+        return default.get(key)
+
+    failures = []
+    used = sorted({p.get(q("text", "style-name")) for p in body.iter(q("text", "p"))} - {None})
+    for name in used:
+        if not "".join(runs(next(p for p in body.iter(q("text", "p"))
+                                 if p.get(q("text", "style-name")) == name))):
+            continue
+        for latin, style_key in ((q("fo", "font-size"), "font-size"), (q("fo", "font-weight"), "font-weight"),
+                                 (q("fo", "font-style"), "font-style")):
+            want = resolved(name, latin)
+            for script in ("asian", "complex"):
+                got = resolved(name, q("style", "%s-%s" % (style_key, script)))
+                if got != want and not (want is None and got in ("normal", None)):
+                    failures.append("style %s: %s %s is %s, its Latin text's %s" % (name, script, style_key, got, want))
+        for script in ("asian", "complex"):
+            if not resolved(name, q("style", "font-name-" + script)):
+                failures.append("style %s has no %s font" % (name, script))
+    if not failures:
+        print("  %d paragraph styles set every script alike" % len(used))
+    return failures
+
+
 def check(reopened):
     tree = ET.parse(reopened)
     body = tree.find(".//office:text", NS)
-    failures = []
+    failures = styled_alike(tree, body)
     found = {}
     # A text box is a Writer frame holding a draw:text-box, or a drawing shape holding paragraphs.
     for element in body.iter():

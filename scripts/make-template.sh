@@ -9,8 +9,8 @@
 #   scripts/make-template.sh --preview DIR   also write DIR/template.png (the empty template) and
 #                                            DIR/filled.png (filled with sample party details)
 #
-# Needs (Debian 12): librsvg2-bin, fonts-dancingscript, fonts-liberation, libreoffice-writer-nogui,
-# poppler-utils, python3. Missing packages are installed when run as root.
+# Needs (Debian 12): librsvg2-bin, fonts-dancingscript, fonts-liberation, fonts-freefont-ttf,
+# fonts-wqy-microhei, libreoffice-writer-nogui, poppler-utils, python3. Missing packages are installed when run as root.
 # LibreOffice runs headless with a private profile in a scratch folder that is removed afterwards.
 set -euo pipefail
 
@@ -30,6 +30,8 @@ command -v soffice >/dev/null || need+=(libreoffice-writer-nogui)
 families=$(fc-list : family 2>/dev/null || true)
 grep -q "Dancing Script" <<<"$families" || need+=(fonts-dancingscript)
 grep -q "Liberation Serif" <<<"$families" || need+=(fonts-liberation)
+grep -q "FreeSerif" <<<"$families" || need+=(fonts-freefont-ttf)
+grep -q "WenQuanYi Micro Hei" <<<"$families" || need+=(fonts-wqy-microhei)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then echo "make-template: please install ${need[*]}" >&2; exit 1; fi
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"

@@ -15,6 +15,9 @@ packages=(
   # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
   # glyphs would vanish from the office's PDF export)
   fonts-symbola
+  # every script a value may be typed in: FreeSerif and FreeSans (6.6 MB) draw Hebrew, Arabic, Thai,
+  # Devanagari, Greek and Cyrillic; WenQuanYi Micro Hei (5 MB) Chinese, Japanese and Korean
+  fonts-freefont-ttf fonts-wqy-microhei
   # the tests of the real windows and dialogs on a private X display of their own (Xvfb, and
   # xprop to read the titles the window manager gets; the launch benchmark watches with xev)
   xvfb x11-utils
@@ -32,8 +35,20 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+# Installing needs root: root installs at once; another user goes through sudo when sudo can ask
+# for a password here (or needs none), and is otherwise told in one sentence what to do.
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup: missing packages ${missing[*]}; run this script as root, or install sudo and run it again." >&2
+    exit 1
+  fi
+  if ! sudo -n true 2>/dev/null && ! [ -t 0 ]; then
+    echo "setup: missing packages ${missing[*]}; sudo needs a password and there is no terminal to ask for it, so run this script as root or from a terminal." >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
 echo "setup: installing ${missing[*]}"
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -5,9 +5,9 @@
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "shell/Guard.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
-#include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -87,7 +87,7 @@ Steps cycle(const QString &templatePath, const QString &documentPath, bool fresh
         const Object document = openDocument(word, documentPath, false);
         lap(steps.open);
         document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
-        if (QGuiApplication::clipboard()->image().isNull())
+        if (ProgramClipboard::image().isNull())
             throw RuntimeError(QStringLiteral("no picture on the clipboard"));
         word.object(QStringLiteral("ActiveDocument"))
             .call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});

@@ -357,6 +357,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return Window::eventFilter(watched, event);
 }
 
+// Back from the preview: its page is no longer looked at, and sharpening it would only hold up
+// the office for the next start.
+void Form1::showEvent(QShowEvent *event)
+{
+    PageSharpening::cancel();
+    Window::showEvent(event);
+}
+
 void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();

@@ -1,7 +1,6 @@
 #include "generation/ClipboardPicture.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include "shell/ProgramClipboard.h"
 
 QImage GetClipboardPicture(qint32 format)
 {
@@ -10,7 +9,7 @@ QImage GetClipboardPicture(qint32 format)
     QImage picture;
     try {
         for (int attempt = 0; attempt < MaxAttempts && picture.isNull(); ++attempt)
-            picture = QGuiApplication::clipboard()->image();
+            picture = ProgramClipboard::image();
     } catch (...) {
         picture = QImage();
     }

@@ -1,33 +1,17 @@
 #include "generation/ExportPdf.h"
 
 #include "automation/CreateObject.h"
+#include "generation/TempFolder.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cstdio>
-
 namespace {
 
 constexpr qint32 ExportFormatPdf = 17; // wdExportFormatPDF
-
-// A name beside the destination that no file has: hidden, and marked as unfinished.
-QString stagingPathFor(const QString &destination)
-{
-    const QFileInfo target(destination);
-    for (;;) {
-        const QString name = QStringLiteral(".%1.%2.part")
-                                 .arg(target.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const QString path = target.dir().filePath(name);
-        if (!QFileInfo::exists(path))
-            return path;
-    }
-}
 
 // Opens the document, exports it to path and closes it; the instance quits whatever happens, and
 // the first failure is passed on.
@@ -62,18 +46,18 @@ void ExportPdf(const QString &documentPath, const QString &destination)
         throw RuntimeError(describeFileFailure(destination));
     if (!FileExists(documentPath))
         raise(StandardError::FileNotFound);
-    const QString staging = stagingPathFor(destination);
+    // The engine writes the PDF among the program's work files; it reaches the destination only
+    // complete, in one step, the way every file is replaced.
+    const QString exported = TempFolder::file(
+        QStringLiteral("export-%1.pdf").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
     try {
-        exportThroughEngine(documentPath, staging);
-        if (!QFileInfo(staging).isFile())
+        exportThroughEngine(documentPath, exported);
+        if (!QFileInfo(exported).isFile())
             throw RuntimeError(QStringLiteral("The document engine wrote no PDF."));
-        // A replaced file keeps who may read it.
-        if (QFileInfo::exists(destination) && !QFile::setPermissions(staging, QFileInfo(destination).permissions()))
-            throw RuntimeError(describeFileFailure(destination));
-        if (std::rename(QFile::encodeName(staging).constData(), QFile::encodeName(destination).constData()) != 0)
-            throw RuntimeError(describeFileFailure(destination));
+        WriteFileReplacing(ReadRegularFile(exported), destination);
     } catch (const RuntimeError &) {
-        QFile::remove(staging);
+        QFile::remove(exported);
         throw;
     }
+    QFile::remove(exported);
 }

@@ -4,9 +4,8 @@
 
 // Writes a PDF of the document at documentPath (the filled invitation) to destination, through
 // the document engine: a "Word.Application" opens the document read-only and exports it with
-// Document.ExportAsFixedFormat (PDF), then closes it and quits. The PDF is written beside the
-// destination under a temporary name and takes the destination's place in one step once it is
-// complete, keeping the permissions of a file it replaces. A failure throws RuntimeError with its
+// Document.ExportAsFixedFormat (PDF), then closes it and quits. The PDF is written among the work
+// files (TempFolder) and put in the destination's place with WriteFileReplacing once complete. A failure throws RuntimeError with its
 // description and leaves an existing destination as it was and no temporary file behind.
 // Not guarded: the caller (the preview's save command) reports the failure with its own line.
 void ExportPdf(const QString &documentPath, const QString &destination);

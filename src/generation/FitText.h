@@ -10,7 +10,9 @@ class PartyDetails;
 // engine's text frames: a box whose text overflows gets smaller text, in steps of half a point,
 // down to no less than 60 % of its design size; it ends one step below the largest size that
 // fits, a margin for readers whose line breaks fall slightly differently. A box whose text fits
-// is not touched, so it keeps its design size exactly.
+// is not touched, so it keeps its design size exactly. A size is every script's: the Latin, the
+// Asian (Chinese, Japanese, Korean) and the complex-script (Hebrew, Arabic, Thai...) text of a box
+// are set together, so a long value fits whatever it is written in.
 //
 // Returns the fields whose values are too long to show in full: for each box that overflows even
 // at the smallest size (or whose text has mixed sizes, and is not shrunk), the field of the

@@ -7,14 +7,21 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 
 constexpr double MetresPerInch = 0.0254;
 constexpr double ScreenDotsPerInch = 96.0;
+// How long the preview must have stayed before its page is sharpened: a user who goes back and
+// starts again at once finds the office free, not busy with a picture nobody will see (the
+// office does one thing at a time, and a render under way cannot be interrupted).
+constexpr std::chrono::milliseconds Settle{600};
+constexpr std::chrono::milliseconds SettleStep{10};
 
 struct Sharpening
 {
@@ -66,7 +73,9 @@ void PageSharpening::start(const QString &documentPath, const QImage &picture, G
     // The application's pool: the application waits for its work before it goes, by which time
     // the program's clean-up has ended the office, so a render still under way fails at once.
     QThreadPool::globalInstance()->start([=, handOver = &handOver] {
-        if (sharpening->cancelled)
+        for (auto waited = std::chrono::milliseconds(0); waited < Settle && !sharpening->cancelled; waited += SettleStep)
+            std::this_thread::sleep_for(SettleStep);
+        if (sharpening->cancelled || Program::hasEnded())
             return;
         QImage sharper;
         try {

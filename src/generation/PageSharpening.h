@@ -22,7 +22,9 @@ using Renderer = std::function<QImage(const QString &documentPath, double dotsPe
 void setRenderer(Renderer renderer);
 
 // Starts sharpening picture, the page of documentPath just handed over, to twice its density and
-// returns at once. A sharpening still under way is cancelled first. The hand-over must outlive
+// returns at once; the office is asked only once the preview has stayed for a moment (0.6 s), so a
+// quick "< Back" (which cancels it) and new start never wait for it. A sharpening still under way is
+// cancelled first. The hand-over must outlive
 // the sharpening, or cancel it.
 void start(const QString &documentPath, const QImage &picture, GenerationHandOver &handOver);
 

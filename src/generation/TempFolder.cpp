@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <mutex>
@@ -36,6 +37,24 @@ QString privateFolder()
     return QDir::tempPath() + QStringLiteral("/mistlefold-") + QString::number(::getuid());
 }
 
+// The private folder under the user's runtime folder, when there is one that is the user's alone.
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    struct stat info
+    {};
+    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime) || ::lstat(QFile::encodeName(runtime).constData(), &info) != 0
+        || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 0077) != 0)
+        return QString();
+    return runtime + QStringLiteral("/mistlefold");
+}
+
+// The prefix of the private folders made under fresh names when the fixed ones are taken.
+QString freshFolderPrefix()
+{
+    return privateFolder() + QLatin1Char('-');
+}
+
 [[noreturn]] void unsafe(const QString &folder)
 {
     throw RuntimeError(QStringLiteral("The temporary folder %1 cannot be used safely").arg(folder));
@@ -48,6 +67,23 @@ bool isOwnFolder(const QByteArray &native)
     {};
     return ::lstat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
 }
+
+// Makes the folder when it is missing; true when it is then a real folder of the user's that only
+// the user may enter.
+bool makePrivate(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info
+    {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return false;
+    return (info.st_mode & 0077) == 0 || ::chmod(native.constData(), 0700) == 0;
+}
+
+// The private folder made under a fresh name, for the rest of the run.
+QString freshFolder;
 
 struct WorkFolder
 {
@@ -66,7 +102,7 @@ void releaseLocked(bool remove)
     // Never through a link standing in the folder's place; inside, links are removed, never
     // followed.
     if (remove && !current.path.isEmpty() && isOwnFolder(QFile::encodeName(current.path)))
-        QDir(current.path).removeRecursively();
+        RemoveTree(current.path);
     if (current.lock >= 0)
         ::close(current.lock);
     current.lock = -1;
@@ -100,16 +136,22 @@ QString TempFolder::base()
         return configured;
 
     const QString folder = privateFolder();
-    const QByteArray native = QFile::encodeName(folder);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        unsafe(folder);
-    struct stat info
-    {};
-    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
-        unsafe(folder);
-    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        unsafe(folder);
-    return folder;
+    if (makePrivate(folder))
+        return folder;
+    // Another user took the name first (a folder of theirs, or a link), which anyone can do in a
+    // shared temporary folder. A folder nobody else can take is used instead: one in the user's
+    // runtime folder, else one under a fresh name.
+    if (const QString runtime = runtimeFolder(); !runtime.isEmpty() && makePrivate(runtime))
+        return runtime;
+    static std::mutex freshMutex;
+    std::lock_guard locked(freshMutex);
+    if (freshFolder.isEmpty() || !makePrivate(freshFolder)) {
+        QByteArray fresh = QFile::encodeName(freshFolderPrefix() + QStringLiteral("XXXXXX"));
+        if (!::mkdtemp(fresh.data()))
+            unsafe(folder);
+        freshFolder = QFile::decodeName(fresh);
+    }
+    return freshFolder;
 }
 
 QString TempFolder::path()
@@ -137,7 +179,7 @@ QString TempFolder::path()
     const int lock = lockNewFolder(folder);
     if (lock < 0) {
         const int error = errno;
-        QDir(QFile::decodeName(folder)).removeRecursively();
+        RemoveTree(QFile::decodeName(folder));
         throw RuntimeError(describeFileFailure(QFile::decodeName(folder + LockName), error));
     }
     current.base = temp;
@@ -157,34 +199,45 @@ QString TempFolder::file(const QString &name)
 
 void TempFolder::sweepLeftovers()
 {
-    const bool privateOne = fromEnvironment().isEmpty();
-    const QString temp = privateOne ? privateFolder() : fromEnvironment();
-    if (privateOne && !isOwnFolder(QFile::encodeName(temp)))
-        return; // none was left, or it is not ours to look into
-    std::lock_guard locked(mutex);
-    const QStringList names = QDir(temp).entryList({WorkFolderPrefix + QLatin1Char('*')},
-                                                   QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        const QString folder = temp + QLatin1Char('/') + name;
-        const QByteArray native = QFile::encodeName(folder);
-        if (folder == current.path || !isOwnFolder(native))
-            continue;
-        const int leftover = ::open((native + LockName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (leftover < 0)
-            continue; // still being made
-        if (::flock(leftover, LOCK_EX | LOCK_NB) == 0)
-            QDir(folder).removeRecursively();
-        ::close(leftover);
+    QStringList temps;
+    if (!fromEnvironment().isEmpty()) {
+        temps.append(fromEnvironment());
+    } else {
+        // The private folders, whichever one an earlier run used; only real folders of the user's
+        // are looked into.
+        temps = {privateFolder(), runtimeFolder()};
+        const QString prefix = QFileInfo(freshFolderPrefix()).fileName();
+        for (const QString &name : QDir(QDir::tempPath()).entryList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden))
+            temps.append(QDir::tempPath() + QLatin1Char('/') + name);
+        temps.removeIf([](const QString &temp) { return temp.isEmpty() || !isOwnFolder(QFile::encodeName(temp)); });
     }
-    if (privateOne)
-        QDir().rmdir(temp); // fails, as it should, when anything is left inside
+    std::lock_guard locked(mutex);
+    for (const QString &temp : std::as_const(temps)) {
+        const QStringList names = QDir(temp).entryList({WorkFolderPrefix + QLatin1Char('*')},
+                                                       QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+        for (const QString &name : names) {
+            const QString folder = temp + QLatin1Char('/') + name;
+            const QByteArray native = QFile::encodeName(folder);
+            if (folder == current.path || !isOwnFolder(native))
+                continue;
+            const int leftover = ::open((native + LockName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (leftover < 0)
+                continue; // still being made
+            if (::flock(leftover, LOCK_EX | LOCK_NB) == 0)
+                RemoveTree(folder);
+            ::close(leftover);
+        }
+        if (fromEnvironment().isEmpty())
+            QDir().rmdir(temp); // fails, as it should, when anything is left inside
+    }
 }
 
 void TempFolder::removeWorkFolder()
 {
     std::lock_guard locked(mutex);
+    const QString base = current.base;
     releaseLocked(true);
     current.cleanupAdded = false;
-    if (fromEnvironment().isEmpty())
-        QDir().rmdir(privateFolder()); // fails, as it should, when anything is left inside
+    if (fromEnvironment().isEmpty() && !base.isEmpty())
+        QDir().rmdir(base); // fails, as it should, when anything is left inside
 }

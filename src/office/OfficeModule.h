@@ -66,11 +66,12 @@ public:
     // on an idle machine and about 2 s on a heavily loaded one.
     virtual void setTimeouts(std::chrono::milliseconds start, std::chrono::milliseconds call) = 0;
 
-    // An office that has opened this many documents (150 by default) is ended and a fresh one
-    // started in the background once nothing has used it for a moment: no Word.Application, no
-    // object of one and no page picture in progress. A createApplication or renderFirstPage
-    // meanwhile waits for the fresh office; when it cannot start, that is told like a failed
-    // background start. Tests lower the number.
+    // An office that has opened this many documents (150 by default) is worn: a fresh one is
+    // started beside it in the background, on a profile of its own, while the worn one goes on
+    // serving; once the fresh one runs, it takes over at the first moment nothing uses the worn
+    // one (no Word.Application, no object of one and no page picture in progress), which is then
+    // ended. Nothing waits for the fresh office; when it cannot start, the worn one goes on and a
+    // fresh one is tried again later. Tests lower the number.
     virtual void setRecycleAfterLoads(int loads) = 0;
 
     // The office program that the next start runs (tests point it elsewhere); empty for the

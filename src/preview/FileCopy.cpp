@@ -5,33 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-namespace {
-
-constexpr qint64 ChunkSize = 1024 * 1024;
-
-[[noreturn]] void failWriting(const QSaveFile &file, const QString &path)
-{
-    if (file.error() == QFileDevice::ResourceError)
-        raise(StandardError::DiskFull);
-    throw RuntimeError(describeFileFailure(path));
-}
-
-// A write cut short by a full disk reports no error of its own: the rest is written again, and
-// the write that makes no progress carries the cause.
-bool writeAll(QSaveFile &output, const QByteArray &chunk)
-{
-    for (qsizetype written = 0; written < chunk.size();) {
-        const qint64 count = output.write(chunk.constData() + written, chunk.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
-}
-
-} // namespace
 
 void CopyFileReplacing(const QString &source, const QString &destination)
 {
@@ -40,20 +13,8 @@ void CopyFileReplacing(const QString &source, const QString &destination)
         raise(StandardError::FileNotFound);
     if (!input.open(QIODevice::ReadOnly))
         raise(StandardError::PermissionDenied);
-
-    QSaveFile output(destination);
-    output.setDirectWriteFallback(false);
-    // Unbuffered: a buffer written out only at the commit loses its failure, and a cut-off copy
-    // took the destination's place.
-    if (destination.isEmpty() || !output.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        failWriting(output, destination);
-    while (!input.atEnd()) {
-        const QByteArray chunk = input.read(ChunkSize);
-        if (chunk.isEmpty() && input.error() != QFileDevice::NoError)
-            raise(StandardError::PathFileAccess); // the unfinished copy is discarded
-        if (!writeAll(output, chunk))
-            failWriting(output, destination);
-    }
-    if (!output.commit())
-        failWriting(output, destination);
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        raise(StandardError::PathFileAccess);
+    WriteFileReplacing(bytes, destination);
 }

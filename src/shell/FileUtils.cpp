@@ -6,10 +6,14 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include <dirent.h>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +25,60 @@ bool isBadPath(const QString &path)
     return path.isEmpty() || path.contains(QChar(0));
 }
 
+// Empties the folder open as descriptor, which it closes; links inside are removed as links.
+void emptyFolder(int folder)
+{
+    DIR *listing = ::fdopendir(folder);
+    if (!listing) {
+        ::close(folder);
+        return;
+    }
+    while (const dirent *entry = ::readdir(listing)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        struct stat info
+        {};
+        if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode)) {
+            const int inner = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (inner >= 0)
+                emptyFolder(inner);
+            ::unlinkat(folder, name, AT_REMOVEDIR);
+        } else {
+            ::unlinkat(folder, name, 0);
+        }
+    }
+    ::closedir(listing); // closes folder as well
+}
+
 } // namespace
+
+void RemoveTree(const QString &path)
+{
+    if (isBadPath(path))
+        return;
+    const QFileInfo info(path);
+    const QByteArray parentPath = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const int parent = ::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0)
+        return;
+    struct stat top
+    {};
+    if (!name.isEmpty() && name != "." && name != ".." && ::fstatat(parent, name.constData(), &top, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(top.st_mode)) {
+            const int folder = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (folder >= 0)
+                emptyFolder(folder);
+            ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
+        } else {
+            ::unlinkat(parent, name.constData(), 0);
+        }
+    }
+    ::close(parent);
+}
 
 bool FileExists(const QString &path)
 {
@@ -46,32 +103,131 @@ void WriteFileIfAbsent(const QByteArray &bytes, const QString &path)
     WriteFileReplacing(bytes, path);
 }
 
+namespace {
+
+// Files being written take the name ".mistlefold-<pid>-<random>.part" only for the moment between
+// being complete and taking their place (or for the whole write where the file system cannot make
+// unnamed files). A program killed then leaves one behind; the next write into the same folder
+// removes those of programs no longer running, when they are the user's.
+const QByteArray PartPrefix = QByteArrayLiteral(".mistlefold-");
+const QByteArray PartSuffix = QByteArrayLiteral(".part");
+
+void removeLeftParts(int folder)
+{
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *listing = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!listing) {
+        if (listed >= 0)
+            ::close(listed);
+        return;
+    }
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(PartPrefix) || !name.endsWith(PartSuffix))
+            continue;
+        bool isPid = false;
+        const pid_t pid = pid_t(name.mid(PartPrefix.size()).split('-').value(0).toLong(&isPid));
+        if (!isPid || pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue; // its program may still be writing it
+        struct stat info
+        {};
+        if (::fstatat(folder, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)
+            && info.st_uid == ::getuid())
+            ::unlinkat(folder, name.constData(), 0);
+    }
+    ::closedir(listing);
+}
+
+QByteArray newPartName()
+{
+    return PartPrefix + QByteArray::number(::getpid()) + '-'
+        + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + PartSuffix;
+}
+
+bool writeAll(int file, const QByteArray &bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t count = ::write(file, bytes.constData() + written, size_t(bytes.size() - written));
+        if (count > 0)
+            written += count;
+        else if (count == 0)
+            return errno = ENOSPC, false; // a write that makes no progress: out of room
+        else if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void WriteFileReplacing(const QByteArray &bytes, const QString &path)
 {
     if (isBadPath(path))
         throw RuntimeError(describeFileFailure(path));
     const QFileInfo target(path);
-    QByteArray staging = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                           + QStringLiteral(".XXXXXX"));
-    const int file = ::mkostemp(staging.data(), O_CLOEXEC);
-    if (file < 0)
+    const QByteArray name = QFile::encodeName(target.fileName());
+    const int folder = ::open(QFile::encodeName(target.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
         throw RuntimeError(describeFileFailure(path, errno));
-    int error = 0;
-    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
-        const ssize_t count = ::write(file, bytes.constData() + written, size_t(bytes.size() - written));
-        if (count > 0)
-            written += count;
-        else if (count == 0 || errno != EINTR)
-            error = count == 0 ? EIO : errno;
-    }
-    if (::close(file) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(staging.constData(), QFile::encodeName(path).constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(staging.constData());
+    removeLeftParts(folder);
+    QByteArray part;
+    int file = -1;
+    const auto fail = [&](int error) {
+        if (file >= 0)
+            ::close(file);
+        if (!part.isEmpty())
+            ::unlinkat(folder, part.constData(), 0);
+        ::close(folder);
         throw RuntimeError(describeFileFailure(path, error));
+    };
+    // What it replaces: its permissions are kept. A link is replaced, never followed.
+    struct stat old
+    {};
+    const bool replaces = ::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (replaces && S_ISDIR(old.st_mode))
+        fail(EISDIR);
+    if (replaces && S_ISREG(old.st_mode) && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        fail(EACCES); // a file that may not be written is not replaced either
+    // Unnamed until it is complete, so that a program killed meanwhile leaves nothing. It gets its
+    // name through /proc, without which it could get none.
+    static const bool canName = ::access("/proc/self/fd", X_OK) == 0;
+    file = canName ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+    const bool unnamed = file >= 0;
+    if (!unnamed) {
+        if (canName && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            fail(errno);
+        part = newPartName();
+        file = ::openat(folder, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file < 0) {
+            const int error = errno;
+            part.clear();
+            fail(error);
+        }
     }
+    if (!writeAll(file, bytes))
+        fail(errno);
+    if (replaces && S_ISREG(old.st_mode) && ::fchmod(file, old.st_mode & 07777) != 0)
+        fail(errno);
+    if (::fsync(file) != 0)
+        fail(errno);
+    if (unnamed) {
+        part = newPartName();
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file);
+        if (::linkat(AT_FDCWD, self.constData(), folder, part.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            const int error = errno;
+            part.clear();
+            fail(error);
+        }
+    }
+    const int closed = ::close(file);
+    file = -1;
+    if (closed != 0)
+        fail(errno);
+    if (::renameat(folder, part.constData(), folder, name.constData()) != 0)
+        fail(errno);
+    part.clear();
+    ::fsync(folder); // the new name is on disk too
+    ::close(folder);
 }
 
 QByteArray ReadRegularFile(const QString &path)
@@ -120,7 +276,14 @@ QString describeFileFailure(const QString &path)
 
 QString describeFileFailure(const QString &path, int error)
 {
-    if (error == ENOSPC || error == EDQUOT)
+    // A file that may grow no further (a file-size limit, a file system's largest file) is out of
+    // room for the user just as a full disk is.
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG)
         return QString::fromUtf16(StandardError::DiskFull);
+    // What the system said outweighs what the permission bits suggest (root may be held to them).
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return QString::fromUtf16(StandardError::PermissionDenied);
+    if (error == ENOTDIR)
+        return QString::fromUtf16(StandardError::PathNotFound);
     return describeFileFailure(path);
 }

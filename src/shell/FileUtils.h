@@ -16,20 +16,32 @@ bool RegularFileExists(const QString &path);
 // throws RuntimeError.
 void WriteFileIfAbsent(const QByteArray &bytes, const QString &path);
 
-// Writes the bytes to a new file beside path (created exclusively, so never through a link),
-// which takes path's place in one step once it is complete; whatever stood at path, a link
-// included, is replaced and never followed. A failure leaves path as it was and nothing beside
-// it, and throws RuntimeError ("Disk full" when the space ran out).
+// The one way the program replaces a file (its work files, the saved invitation, the PDF, the
+// document the engine saved): the bytes go to a new file in path's folder, unnamed while it is
+// written where the file system allows (else under a name ".mistlefold-<pid>-<random>.part" that
+// the next write into that folder removes once its program is gone), synced to disk, and it takes
+// path's place in one step once complete; the folder is synced as well. It keeps the permissions
+// of a file it replaces. A link at path is replaced, never followed, so that nothing is ever
+// written outside the folder named. A file that may not be written is not replaced. A failure
+// leaves path as it was and nothing beside it, and throws RuntimeError: "Disk full" when the
+// space, the quota or the file-size limit ran out, else the runtime's description.
 void WriteFileReplacing(const QByteArray &bytes, const QString &path);
 
 // The contents of the regular file at path, never read through a link. Throws RuntimeError:
 // "File not found" when no regular file stands there.
 QByteArray ReadRegularFile(const QString &path);
 
+// Removes whatever stands at path, a folder with everything in it, and never through a link: a
+// link, at path or anywhere inside, is removed as a link and its target left alone, and the walk
+// never leaves the folder it removes (each folder is opened relative to the one above it, without
+// following links). Failures are ignored: what cannot be removed stays.
+void RemoveTree(const QString &path);
+
 // Deletes the file at path, ignoring every failure.
 void DeleteFileQuietly(const QString &path);
 
 // The runtime's description for a failed file operation on path.
 QString describeFileFailure(const QString &path);
-// The same for a failure whose errno is known: "Disk full" when the space or the quota ran out.
+// The same for a failure whose errno is known: "Disk full" when the space or the quota ran out,
+// or the file may grow no further; "Permission denied" when access was refused.
 QString describeFileFailure(const QString &path, int error);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Qt keeps one cache per settings file for the whole process. A write that fails leaves its change
@@ -22,9 +23,45 @@ namespace {
 
 constexpr QSettings::Format format = QSettings::IniFormat;
 
+// The settings file of the application. A QSettings made for it would read it at once, and a
+// file that is no regular file (a FIFO, say) could block that read for ever; so the folder is
+// asked of one made for a name that has no file.
 QString fileOf(const QString &application)
 {
-    return QSettings(format, QSettings::UserScope, application).fileName();
+    const QSettings none(format, QSettings::UserScope, QStringLiteral(".mistlefold-no-such-settings"));
+    return QFileInfo(none.fileName()).path() + QLatin1Char('/') + application + QStringLiteral(".ini");
+}
+
+// Throws when something other than a regular file (or a link to one) stands where the settings
+// file goes: it is never opened, so that nothing can block.
+void requireRegularFile(const QString &file, const QString &what)
+{
+    struct stat info
+    {};
+    if (::stat(QFile::encodeName(file).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw RuntimeError(QStringLiteral("The settings file %1 cannot be %2 (it is not a regular file)").arg(file, what));
+}
+
+// The value of key in section exactly as the file has it, without the blanks around it; empty when
+// it is not there. For a value written by hand that Qt reads as a list (a comma, no quotes).
+QString textAsWritten(const QString &file, const QString &section, const QString &key)
+{
+    QFile settings(file);
+    if (!settings.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    bool inSection = false;
+    QString found;
+    while (!settings.atEnd()) {
+        const QString line = QString::fromUtf8(settings.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            inSection = line.mid(1, line.size() - 2).trimmed() == section;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (inSection && equals > 0 && line.left(equals).trimmed() == key)
+            found = line.mid(equals + 1).trimmed(); // the last one counts, as for Qt
+    }
+    return found;
 }
 
 // Opens the file and closes it again, changing nothing: 0, or why it cannot be opened so.
@@ -50,23 +87,30 @@ QString cannotBe(const QString &what, const QString &file, int error = 0)
 QString SettingsStore::read(const QString &application, const QString &section, const QString &key,
                             const QString &defaultValue)
 {
-    QSettings settings(format, QSettings::UserScope, application);
+    const QString file = fileOf(application);
+    requireRegularFile(file, QStringLiteral("read"));
     // AccessError alone only says that changes could not be written: the values still read.
-    if (QFileInfo::exists(settings.fileName())) {
-        if (const int error = openError(settings.fileName(), O_RDONLY))
-            throw RuntimeError(cannotBe(QStringLiteral("read"), settings.fileName(), error));
+    if (QFileInfo::exists(file)) {
+        if (const int error = openError(file, O_RDONLY | O_NONBLOCK))
+            throw RuntimeError(cannotBe(QStringLiteral("read"), file, error));
     }
+    QSettings settings(format, QSettings::UserScope, application);
     settings.beginGroup(section);
     const QVariant value = settings.value(key);
-    return value.isValid() ? value.toString() : defaultValue;
+    if (!value.isValid())
+        return defaultValue;
+    // The program writes text quoted where Qt would split it; a hand-edited value may not be.
+    if (value.typeId() == QMetaType::QStringList)
+        return textAsWritten(file, section, key);
+    return value.toString();
 }
 
 void SettingsStore::write(const QString &application, const QString &section, const QString &key, const QString &text)
 {
-    QString file;
+    const QString file = fileOf(application);
+    requireRegularFile(file, QStringLiteral("written"));
     {
         QSettings settings(format, QSettings::UserScope, application);
-        file = settings.fileName();
         const bool clean = settings.status() == QSettings::NoError;
         settings.beginGroup(section);
         // Storing what is stored already changes nothing: restoring a value never writes it back.
@@ -93,9 +137,14 @@ QString SettingsStore::writeProblem(const QString &application)
 {
     const QString file = fileOf(application);
     const QFileInfo info(file);
+    try {
+        requireRegularFile(file, QStringLiteral("written"));
+    } catch (const RuntimeError &error) {
+        return error.description();
+    }
     int error = 0;
     if (info.exists())
-        error = openError(file, O_WRONLY);
+        error = openError(file, O_WRONLY | O_NONBLOCK);
     // A change is written beside the file and renamed over it, so the folder must take new files.
     if (error == 0 && QFileInfo(info.absolutePath()).isDir()) {
         QByteArray probe = QFile::encodeName(file + QStringLiteral(".probe-XXXXXX"));

@@ -3,6 +3,7 @@
 #include "ScriptedWordServer.h"
 #include "TestDoubles.h"
 
+#include "generation/TempFolder.h"
 #include "shell/RuntimeError.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ private slots:
         environment.reset();
     }
 
-    void exportsBesideTheDestinationAndReplacesItInOneStep()
+    void exportsAmongTheWorkFilesAndReplacesTheDestinationInOneStep()
     {
         ExportPdf(documentPath, destination);
         QVERIFY(contentOf(destination).startsWith("%PDF-1.4 scripted\nChristmas party at the home of The Hollies"));
@@ -65,11 +66,12 @@ private slots:
             "CreateObject", "Application.Documents", "Documents.Open(" + documentPath + ",ReadOnly:=True)",
             "Document.ExportAsFixedFormat(OutputFileName:=<staging>,ExportFormat:=17&)", "Document.Close()",
             "Application.Quit()"};
-        // The PDF is written under a hidden name in the destination's folder.
-        static const QRegularExpression staging(QStringLiteral("OutputFileName:=(.*/)\\.party\\.pdf\\.[0-9a-f]{8}\\.part,"));
+        // The engine writes the PDF among the work files, which it leaves as they were.
+        static const QRegularExpression staging(QStringLiteral("OutputFileName:=(.*)/export-[0-9a-f]{8}\\.pdf,"));
         const QRegularExpressionMatch match = staging.match(server->log.value(3));
         QVERIFY2(match.hasMatch(), qPrintable(server->log.value(3)));
-        QCOMPARE(match.captured(1), folder + QLatin1Char('/'));
+        QCOMPARE(match.captured(1), TempFolder::path());
+        QCOMPARE(QDir(TempFolder::path()).entryList(QDir::Files), QStringList());
         QStringList log = server->log;
         log[3].replace(QRegularExpression(QStringLiteral("OutputFileName:=[^,]*,")), QStringLiteral("OutputFileName:=<staging>,"));
         QCOMPARE(log, expected);

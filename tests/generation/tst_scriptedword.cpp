@@ -2,9 +2,9 @@
 #include "TestDoubles.h"
 
 #include "automation/CreateObject.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
-#include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTest>
@@ -55,7 +55,7 @@ private slots:
         const Object word = CreateObject(ScriptedWordServer::ProgId);
         word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {path});
         word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
-        QCOMPARE(QGuiApplication::clipboard()->image().size(), server.picture.size());
+        QCOMPARE(ProgramClipboard::image().size(), server.picture.size());
         word.object(QStringLiteral("ActiveDocument")).call(QStringLiteral("Close"), {}, {{QStringLiteral("savechanges"), qint16(0)}});
         QVERIFY(server.documents.first()->closed);
         QCOMPARE(server.log.last(), QStringLiteral("Document.Close(savechanges:=0%)"));

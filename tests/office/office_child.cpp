@@ -5,23 +5,27 @@
 //   office_child save SRC DEST [FULL]   opens SRC and saves it as DEST, says "saved" or
 //                             "failed" with the description, then "left" and what DEST's
 //                             folder holds. With FULL, the file system of that folder is filled
-//                             up to its last 64 KiB just before the save;
+//                             up to its last 64 KiB just before the save; with FULL "limit",
+//                             no file this program writes may grow past 64 KiB from then on;
 //   office_child picture DOC   copies DOC's first page as a picture and says its size and
 //                             resolution ("picture 816x1056 3780"), then ends normally.
 #include "automation/CreateObject.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
 #include "shell/Program.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QTextStream>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -60,7 +64,15 @@ void save(QTextStream &out, const QString &source, const QString &destination, c
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         const Object document = word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {source}).toObject();
         try {
-            const Filler filler(full);
+            if (full == QLatin1String("limit")) {
+                // A write past the limit fails with EFBIG, as one on a full disk with ENOSPC.
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 64 * 1024;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            const Filler filler(full == QLatin1String("limit") ? QString() : full);
             document.call(QStringLiteral("SaveAs"), {destination});
             out << "saved" << Qt::endl;
         } catch (const RuntimeError &error) {
@@ -99,7 +111,7 @@ int main(int argc, char *argv[])
                                         .toObject();
             document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
             word.call(QStringLiteral("Quit"));
-            const QImage picture = QGuiApplication::clipboard()->image();
+            const QImage picture = ProgramClipboard::image();
             out << "picture " << picture.width() << 'x' << picture.height() << ' ' << picture.dotsPerMeterX() << Qt::endl;
             Program::runCleanups();
             return 0;

@@ -1,7 +1,10 @@
 // A program run by tst_workfolders: the program with the scripted engine in place of the office,
 // sweeping the leftovers of killed programs at start as the program does.
-//   pipeline_child runs N [SAVE]   "Start Creating Template" and "< Back", N times, the last run
-//                           saved as SAVE when given; then each report,
+//   pipeline_child runs N [SAVE [BYTES@WHEN]]   "Start Creating Template" and "< Back", N times,
+//                           the last run saved as SAVE when given (not when empty); with
+//                           BYTES@WHEN no file written from WHEN on may grow past BYTES, the way
+//                           a full disk cuts a write short: WHEN is "start", "template" (once
+//                           the template stands in the work folder) or "save"; then each report,
 //                           the size of the last page picture kept for zooming, the document
 //                           handed to the preview, the size of the saved copy, the work files
 //                           left, and "done";
@@ -15,6 +18,7 @@
 #include "generation/TempFolder.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "shell/FileUtils.h"
 #include "shell/Program.h"
 
 #include <QApplication>
@@ -23,7 +27,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -33,11 +40,26 @@ void print(const QString &line)
     std::fflush(stdout);
 }
 
+// From now on a write past bytes fails with EFBIG, as a write on a full disk fails with ENOSPC.
+void limitFileSize(const QString &bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(bytes.toLongLong());
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        std::perror("setrlimit");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    const QStringList limit = application.arguments().value(4).split(QLatin1Char('@'));
+    const QString limitedFrom = limit.value(1);
+    if (limitedFrom == QLatin1String("start"))
+        limitFileSize(limit.first());
     TempFolder::sweepLeftovers();
     RecordingMessageBoxes boxes;
     ScriptedFileDialogs dialogs;
@@ -53,6 +75,12 @@ int main(int argc, char *argv[])
     control<QPushButton>(form, "PushButton4")->click();
     const bool hold = application.arguments().value(1) == QLatin1String("hold");
     const int runs = hold ? 1 : application.arguments().value(2).toInt();
+    if (limitedFrom == QLatin1String("template")) {
+        QFile resource(QStringLiteral(":/CUSTOM/101"));
+        if (resource.open(QIODevice::ReadOnly))
+            WriteFileReplacing(resource.readAll(), TempFolder::file(QStringLiteral("template.dot")));
+        limitFileSize(limit.first());
+    }
     for (int run = 0; run < runs; ++run) {
         control<QPushButton>(form, "PushButton6")->click();
         if (hold) {
@@ -64,6 +92,8 @@ int main(int argc, char *argv[])
     }
     const QString destination = application.arguments().value(3);
     if (!destination.isEmpty() && form.preview()) {
+        if (limitedFrom == QLatin1String("save"))
+            limitFileSize(limit.first());
         dialogs.names.enqueue(destination);
         control<QPushButton>(*form.preview(), "PushButton6")->click();
     }

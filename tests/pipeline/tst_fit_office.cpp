@@ -76,6 +76,76 @@ QList<Object> textBoxes(const Object &document)
     return boxes;
 }
 
+// A word pdftotext finds on page 1, with its box in points.
+struct PageWord
+{
+    QString text;
+    QRectF box;
+};
+
+QList<PageWord> wordsWithin(const QString &pdf, const QRectF &area)
+{
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<PageWord> words;
+    const QString page = popplerOutput(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                        QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    for (const QRegularExpressionMatch &m : word.globalMatch(page)) {
+        const QRectF box(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                         QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+        if (area.contains(box.center()))
+            words.append({m.captured(5), box});
+    }
+    return words;
+}
+
+// Hebrew, Arabic and the other scripts written from right to left.
+bool isRightToLeft(const QString &text)
+{
+    static const QRegularExpression rightToLeft(QStringLiteral("[\\x{0590}-\\x{08FF}]"));
+    return text.contains(rightToLeft);
+}
+
+// The words of a box in the order they are read: line by line, left to right, and a run of
+// right-to-left words from its right end, each word's letters put back in the order they were
+// typed (pdftotext gives them as they are drawn). Commas left out.
+QStringList readingOrder(QList<PageWord> words)
+{
+    std::sort(words.begin(), words.end(), [](const PageWord &a, const PageWord &b) {
+        return std::pair(std::round(a.box.top()), a.box.left()) < std::pair(std::round(b.box.top()), b.box.left());
+    });
+    QStringList read;
+    qsizetype runStart = -1; // where the right-to-left run being read began
+    double line = -1;
+    for (const PageWord &word : std::as_const(words)) {
+        QString text = word.text;
+        if (text.remove(QLatin1Char(',')).isEmpty())
+            continue;
+        const bool newLine = std::round(word.box.top()) != line;
+        line = std::round(word.box.top());
+        if (!isRightToLeft(text)) {
+            runStart = -1;
+            read.append(text);
+            continue;
+        }
+        std::reverse(text.begin(), text.end());
+        if (runStart < 0 || newLine)
+            runStart = read.size();
+        read.insert(runStart, text);
+    }
+    return read;
+}
+
+// The PostScript names of the fonts on the machine that draw a language ("he", "ja"...).
+QStringList fontsCovering(const QString &language)
+{
+    return popplerOutput(QStringLiteral("fc-list"), {QLatin1Char(':') + QStringLiteral("lang=") + language,
+                                                     QStringLiteral("postscriptname")})
+        .remove(QStringLiteral(":postscriptname="))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 double sizeOf(const Object &box)
 {
     return box.object(u"TextRange"_qs).object(u"Font"_qs).get(u"Size"_qs).toDouble();
@@ -195,15 +265,18 @@ private slots:
     {
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("name");
-        QTest::newRow("host") << 0 << "Given By";
-        QTest::newRow("street") << 2 << "Street Address";
+        QTest::addColumn<QString>("words");
+        QTest::newRow("host") << 0 << "Given By" << "Mistletoe and holly ";
+        QTest::newRow("street") << 2 << "Street Address" << "Mistletoe and holly ";
+        QTest::newRow("Hebrew city") << 1 << "City" << u"\u05D7\u05D2 \u05E9\u05DE\u05D7\u05D4 "_qs;
     }
     void aValueThatCannotFitIsNamed()
     {
         QFETCH(int, field);
         QFETCH(QString, name);
+        QFETCH(QString, words);
         ScriptedPartyDetails details = sample();
-        details.texts[field] = QStringLiteral("Mistletoe and holly ").repeated(100);
+        details.texts[field] = words.repeated(2000 / words.size());
         QCOMPARE(details.texts[field].size(), 2000);
         const QString document = work(QStringLiteral("too-long.doc"));
         QCOMPARE(fill(details, document), QStringList{name});
@@ -251,6 +324,72 @@ private slots:
             const QStringList image = line.simplified().split(QLatin1Char(' '));
             QVERIFY2(image.value(8) != QLatin1String("jpeg"), qPrintable(line));
             QVERIFY2(image.value(12).toInt() >= 199 && image.value(13).toInt() >= 199, qPrintable(line));
+        }
+    }
+
+    // A value in any script is set as large as the Latin words beside it, in fonts the PDF carries
+    // that draw the script; a right-to-left run keeps its reading order; a long one is made to fit.
+    void everyScriptIsSetLikeItsLatin_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("language"); // as fontconfig names it
+        QTest::newRow("Hebrew city") << 1 << u"Tel Aviv \u05EA\u05DC \u05D0\u05D1\u05D9\u05D1"_qs << "he";
+        QTest::newRow("Arabic host") << 0 << u"Ilse Ketterly \u0639\u0627\u0626\u0644\u0629 \u0643\u064A\u062A\u064A\u0631\u0644\u064A"_qs << "ar";
+        QTest::newRow("Chinese street") << 2 << u"88 \u957F\u5B89\u8857 Avenue"_qs << "zh-cn";
+        QTest::newRow("Japanese street") << 2 << u"Larkspur \u685C\u901A\u308A 417"_qs << "ja";
+        QTest::newRow("Korean city") << 1 << u"Seoul \uC11C\uC6B8"_qs << "ko";
+        QTest::newRow("Thai host") << 0 << u"Ilse \u0E04\u0E23\u0E2D\u0E1A\u0E04\u0E23\u0E31\u0E27"_qs << "th";
+        QTest::newRow("Devanagari host") << 0 << u"Ilse \u092A\u0930\u093F\u0935\u093E\u0930"_qs << "hi";
+        QTest::newRow("Greek city") << 1 << u"Athens \u0391\u03B8\u03AE\u03BD\u03B1"_qs << "el";
+        QTest::newRow("Cyrillic city") << 1 << u"Moscow \u041C\u043E\u0441\u043A\u0432\u0430"_qs << "ru";
+        QTest::newRow("long Hebrew host") << 0 << u"Ketterly \u05DE\u05E9\u05E4\u05D7\u05EA \u05E7\u05D8\u05E8\u05DC\u05D9 "_qs.repeated(4).trimmed() << "he";
+    }
+    void everyScriptIsSetLikeItsLatin()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        QFETCH(QString, language);
+        ScriptedPartyDetails details = sample();
+        details.texts[field] = value;
+        const QString document = work(QStringLiteral("script.doc"));
+        QCOMPARE(fill(details, document), QStringList());
+        const QString pdf = work(QStringLiteral("script.pdf"));
+        ExportPdf(document, pdf);
+
+        static const QRegularExpression latin(QStringLiteral("^[A-Za-z]+,?$"));
+        static const QRegularExpression notAscii(QStringLiteral("[^\\x00-\\x7F]"));
+        const QStringList valueWords = value.split(QLatin1Char(' '));
+        const QList<PageWord> words = wordsWithin(pdf, field == 0 ? HostBox : WhereBox);
+        double latinHeight = 0;
+        QList<PageWord> scriptWords;
+        for (const PageWord &word : words) {
+            if (latin.match(word.text).hasMatch() && valueWords.contains(word.text.chopped(word.text.endsWith(QLatin1Char(',')))))
+                latinHeight = std::max(latinHeight, word.box.height());
+            else if (word.text.contains(notAscii))
+                scriptWords.append(word);
+        }
+        QVERIFY(latinHeight > 0);
+        QVERIFY(!scriptWords.isEmpty());
+        for (const PageWord &word : std::as_const(scriptWords))
+            QVERIFY2(word.box.height() >= 0.85 * latinHeight,
+                     qPrintable(u"%1: %2 of the Latin height"_qs.arg(word.text).arg(word.box.height() / latinHeight)));
+        // Every font of the page is embedded; the script is drawn in one that has its letters, and
+        // every font besides the Latin ones of the sample has them (no empty boxes).
+        const QStringList rows = pdfFonts(pdf);
+        const QStringList covering = fontsCovering(language);
+        bool drawn = false;
+        for (const QString &row : rows) {
+            QVERIFY2(isEmbedded(row), qPrintable(row));
+            const QString name = row.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('+'), -1); // no subset tag
+            QVERIFY2(name.startsWith(u"Liberation"_qs) || covering.contains(name), qPrintable(row));
+            drawn = drawn || covering.contains(name);
+        }
+        QVERIFY2(drawn, qPrintable(rows.join(QLatin1Char('\n'))));
+        // Hebrew and Arabic read in the order they were typed, beside the Latin words.
+        if (isRightToLeft(value)) {
+            const QString line = field == 0 ? value : QStringList{details.texts[2], value, details.texts[3]}.join(u", "_qs);
+            QCOMPARE(readingOrder(words).join(QLatin1Char(' ')), QString(line).remove(QLatin1Char(',')));
         }
     }
 

@@ -12,6 +12,7 @@
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
 #include "shell/Program.h"
+#include "shell/ProgramClipboard.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -97,6 +98,7 @@ private Q_SLOTS:
     void nextRunNeverShowsThePreviousPage();
     void sharperPageReplacesTheFirstWithoutMovingTheView();
     void sharperPageOfAnEarlierRunNeverReachesThePreview();
+    void aQuickBackNeverHoldsTheOfficeWithASharperPage();
     void valuesTooLongToFitAreNamedOnceThePreviewShows_data();
     void valuesTooLongToFitAreNamedOnceThePreviewShows();
 
@@ -133,6 +135,7 @@ void PipelineTest::cleanup()
 
 void PipelineTest::runEndsInThePreviewWithOneNewDocument()
 {
+    QGuiApplication::clipboard()->setText(QStringLiteral("what the user copied"));
     Form1 form;
     form.show();
     click(form, "PushButton4");
@@ -178,7 +181,10 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
              (QStringList{"CreateObject", "Application.Documents", "Documents.Open(" + documentPath + ")",
                           "Document.Range()", "Range.CopyAsPicture()", "Application.ActiveDocument",
                           "Document.Close(savechanges:=0%)", "Application.Quit()"}));
-    QVERIFY(!QGuiApplication::clipboard()->image().isNull()); // the clipboard keeps the page
+    // The page went through the program's own clipboard: the user's was overwritten at every click.
+    QVERIFY(!ProgramClipboard::image().isNull());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
+    QVERIFY(QGuiApplication::clipboard()->image().isNull());
 }
 
 void PipelineTest::secondClickDoesNothing_data()
@@ -342,7 +348,7 @@ void PipelineTest::failedSnapshotNeverShowsAnOldPicture()
 {
     QImage old(64, 64, QImage::Format_RGB32);
     old.fill(Qt::red);
-    QGuiApplication::clipboard()->setImage(old);
+    ProgramClipboard::setImage(old);
     QVERIFY(old.save(TempFolder::file("temp.bmp"), "BMP")); // left by an earlier run
     mWord->fail(QStringLiteral("Range.CopyAsPicture"), QStringLiteral("The page could not be rendered"));
 
@@ -459,6 +465,22 @@ void PipelineTest::sharperPageOfAnEarlierRunNeverReachesThePreview()
     QTRY_COMPARE(finished.load(), 2);
     QTest::qWait(50); // what it would hand over arrives through the event loop
     QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
+}
+
+// "< Back" and a new start at once waited some 400 ms for a sharper page nobody would see.
+void PipelineTest::aQuickBackNeverHoldsTheOfficeWithASharperPage()
+{
+    std::atomic<int> calls = 0;
+    PageSharpening::setRenderer([&](const QString &, double) {
+        ++calls;
+        return sharperTestPage(Qt::red);
+    });
+    Form1 form;
+    form.show();
+    click(form, "PushButton6");
+    click(*form.preview(), "PushButton8");
+    QTest::qWait(1000);
+    QCOMPARE(calls.load(), 0);
 }
 
 void PipelineTest::valuesTooLongToFitAreNamedOnceThePreviewShows_data()

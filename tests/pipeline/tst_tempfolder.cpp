@@ -22,8 +22,8 @@ private Q_SLOTS:
     void cleanup();
     void tempOrTEMPWhenSet();
     void privateFolderIsMadeWithOwnerOnlyAccess();
-    void privateFolderThatIsALinkIsRefused();
-    void privateFolderOfAnotherUserIsRefused();
+    void privateFolderTakenByAnotherUserIsNeverUsed_data();
+    void privateFolderTakenByAnotherUserIsNeverUsed();
     void workFolderIsTheProgramsOwn();
     void workFolderGoesAtTheEndWithWhatItHolds();
     void leftoversOfProgramsThatAreGoneAreSwept();
@@ -74,22 +74,41 @@ void TempFolderTest::privateFolderIsMadeWithOwnerOnlyAccess()
     QCOMPARE(info.st_mode & 0777, mode_t(0700));
 }
 
-void TempFolderTest::privateFolderThatIsALinkIsRefused()
+// Another user who made the private folder's name first (a folder of theirs, or a link) made every
+// generation fail for as long as it stood. A folder nobody else can take is used instead.
+void TempFolderTest::privateFolderTakenByAnotherUserIsNeverUsed_data()
 {
-    qunsetenv("TEMP");
-    QTemporaryDir elsewhere;
-    QVERIFY(QFile::link(elsewhere.path(), privateFolder()));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::base());
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::file("template.dot"));
+    QTest::addColumn<bool>("link");    // else a folder of another user's
+    QTest::addColumn<bool>("runtime"); // the user has a runtime folder of their own
+    QTest::newRow("a link, runtime folder") << true << true;
+    QTest::newRow("another user's folder, no runtime folder") << false << false;
 }
 
-void TempFolderTest::privateFolderOfAnotherUserIsRefused()
+void TempFolderTest::privateFolderTakenByAnotherUserIsNeverUsed()
 {
+    QFETCH(bool, link);
+    QFETCH(bool, runtime);
     qunsetenv("TEMP");
-    QVERIFY(QDir().mkdir(privateFolder()));
-    if (::chown(QFile::encodeName(privateFolder()).constData(), getuid() + 1, getgid()) != 0)
+    if (!runtime)
+        qunsetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir elsewhere;
+    if (link)
+        QVERIFY(QFile::link(elsewhere.path(), privateFolder()));
+    else if (!QDir().mkdir(privateFolder()) || ::chown(QFile::encodeName(privateFolder()).constData(), 65534, 65534) != 0)
         QSKIP("only root can give a folder to another user");
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, TempFolder::base());
+    const QString base = QFileInfo(TempFolder::path()).path();
+    if (runtime)
+        QCOMPARE(base, environment->root() + "/runtime/mistlefold");
+    else
+        QVERIFY2(base.startsWith(privateFolder() + "-"), qPrintable(base));
+    struct stat info {};
+    QCOMPARE(::lstat(QFile::encodeName(base).constData(), &info), 0);
+    QVERIFY(S_ISDIR(info.st_mode) && info.st_uid == ::getuid());
+    QCOMPARE(info.st_mode & 0777, mode_t(0700));
+    QCOMPARE(TempFolder::base(), base); // the same for the whole run
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    Program::runCleanups();
+    QVERIFY(!QFileInfo::exists(base));
 }
 
 void TempFolderTest::workFolderIsTheProgramsOwn()
@@ -143,6 +162,7 @@ void TempFolderTest::leftoversOfProgramsThatAreGoneAreSwept()
     // A link named like a work folder, to what looks like a leftover elsewhere.
     const QString target = makeFolder(environment->root() + "/elsewhere", {".lock", "keep.doc"});
     QVERIFY(QFile::link(target, temp.filePath("mistlefold-run-LinKed")));
+    QVERIFY(QFile::link(target, killed + "/linked")); // and one inside a leftover
     // The running program holds its lock.
     const int held = ::open(QFile::encodeName(running + "/.lock").constData(), O_RDONLY);
     QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);

@@ -1,12 +1,24 @@
 // File utilities and the settings store on the paths that go wrong in real use.
 #include "TestFixture.h"
 #include "details/StoredDate.h"
+#include "preview/FileCopy.h"
 #include "shell/AppInfo.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 #include "shell/SettingsStore.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 QString read(const QString &key, const QString &defaultValue = QString())
@@ -35,10 +47,15 @@ private Q_SLOTS:
     void writeFileIfAbsentFailsCleanlyOnBadPaths();
     void writeFileIfAbsentLetsQueuedEventsRunFirst();
     void deleteFileQuietlyNeverComplains();
+    void everyReplacementKeepsToOneRule_data();
+    void everyReplacementKeepsToOneRule();
 
     void settingsReadGivesDefaultsAndCreatesNothing();
     void settingsRoundTripKeepsTextExactly_data();
     void settingsRoundTripKeepsTextExactly();
+    void settingsValueWrittenByHandIsRestoredAsWritten_data();
+    void settingsValueWrittenByHandIsRestoredAsWritten();
+    void settingsFileThatIsNoRegularFileIsReportedWithoutWaiting();
     void settingsWriteIsOnDiskWhenItReturns();
     void settingsWriteFailureIsReported();
     void settingsFileOfRandomBytesIsReplacedWithoutAFalseFailure();
@@ -117,6 +134,80 @@ void FilesTest::deleteFileQuietlyNeverComplains()
     QVERIFY(QFileInfo(environment->tempFolder()).isDir());
 }
 
+// Each writer replaced a file by rules of its own: a .doc saved over a link wrote through to its
+// target, a work file lost the permissions of the file it replaced, a name left by a killed write
+// stayed for ever, and a write cut short by the file-size limit was no "Disk full".
+void FilesTest::everyReplacementKeepsToOneRule_data()
+{
+    QTest::addColumn<bool>("copy"); // the saved invitation; else a work file
+    QTest::newRow("work file") << false;
+    QTest::newRow("saved invitation") << true;
+}
+
+void FilesTest::everyReplacementKeepsToOneRule()
+{
+    QFETCH(bool, copy);
+    const QString folder = environment->root() + "/Documents";
+    QDir().mkpath(folder);
+    const QString source = environment->root() + "/source.doc";
+    const auto replace = [&](const QByteArray &bytes, const QString &path, bool sourceWritten = false) {
+        if (!copy)
+            return WriteFileReplacing(bytes, path);
+        QFile file(source);
+        if (!sourceWritten && (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()))
+            QFAIL("the source could not be written");
+        file.close();
+        CopyFileReplacing(source, path);
+    };
+    // A link is replaced; what it named stays as it was.
+    const QString letter = environment->root() + "/letter.doc";
+    QFile kept(letter);
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("the user's letter") > 0);
+    kept.close();
+    QVERIFY(QFile::link(letter, folder + "/linked.doc"));
+    replace("new", folder + "/linked.doc");
+    QCOMPARE(contentsOf(letter), QByteArray("the user's letter"));
+    QVERIFY(!QFileInfo(folder + "/linked.doc").isSymLink());
+    QCOMPARE(contentsOf(folder + "/linked.doc"), QByteArray("new"));
+    // A replaced file keeps who may read it.
+    QVERIFY(QFile::setPermissions(folder + "/linked.doc", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    replace("newer", folder + "/linked.doc");
+    QCOMPARE(QFile::permissions(folder + "/linked.doc") & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    // What a killed write left goes with the next write into the folder; a running one's stays.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    QCOMPARE(::waitpid(gone, nullptr, 0), gone);
+    for (const pid_t pid : {gone, ::getppid()}) {
+        QFile part(folder + QStringLiteral("/.mistlefold-%1-1f.part").arg(pid));
+        QVERIFY(part.open(QIODevice::WriteOnly));
+    }
+    // Out of room (here: past the file-size limit): "Disk full", and the earlier file stays.
+    const QByteArray tooLong = "far too long";
+    QFile(source).remove();
+    QFile longSource(source);
+    QVERIFY(longSource.open(QIODevice::WriteOnly) && longSource.write(tooLong) == tooLong.size());
+    longSource.close();
+    struct rlimit limit {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit small{4, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString description;
+    try {
+        replace(tooLong, folder + "/linked.doc", true);
+    } catch (const RuntimeError &error) {
+        description = error.description();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(description, QStringLiteral("Disk full"));
+    QCOMPARE(contentsOf(folder + "/linked.doc"), QByteArray("newer"));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({QStringLiteral(".mistlefold-%1-1f.part").arg(::getppid()), "linked.doc"}));
+}
+
 void FilesTest::settingsReadGivesDefaultsAndCreatesNothing()
 {
     QCOMPARE(read("Text1_1"), QString());
@@ -139,6 +230,8 @@ void FilesTest::settingsRoundTripKeepsTextExactly_data()
     QTest::newRow("non-Latin") << QString::fromUtf8("Zoë & Bjørn — 北京");
     QTest::newRow("looks like a number") << "007";
     QTest::newRow("looks like a boolean") << "true";
+    QTest::newRow("line breaks") << "Rear door\nup the stairs\r\nleft";
+    QTest::newRow("all at once") << R"( "a", b; c\d , )";
 }
 
 void FilesTest::settingsRoundTripKeepsTextExactly()
@@ -146,6 +239,56 @@ void FilesTest::settingsRoundTripKeepsTextExactly()
     QFETCH(QString, text);
     write("Text1_2", text);
     QCOMPARE(read("Text1_2"), text);
+}
+
+// Qt reads a comma without quotes as a list, which was restored as an empty field.
+void FilesTest::settingsValueWrittenByHandIsRestoredAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("comma") << QByteArray("Text1_2=12 Elm St, Apt 4") << "12 Elm St, Apt 4";
+    QTest::newRow("commas without blanks") << QByteArray("Text1_2 = a,b,,c ") << "a,b,,c";
+}
+
+void FilesTest::settingsValueWrittenByHandIsRestoredAsWritten()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, text);
+    QDir().mkpath(QFileInfo(environment->settingsFile()).path());
+    QFile file(environment->settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Other]\nText1_2=not this one\n[Mistlefold]\nText1_1=x\n" + line + "\n");
+    file.close();
+    QCOMPARE(read("Text1_2"), text);
+}
+
+// A FIFO in the settings file's place blocked the start for ever: it is reported and never opened.
+void FilesTest::settingsFileThatIsNoRegularFileIsReportedWithoutWaiting()
+{
+    QDir().mkpath(QFileInfo(environment->settingsFile()).path());
+    QCOMPARE(::mkfifo(QFile::encodeName(environment->settingsFile()).constData(), 0600), 0);
+    // Should a read wait on the FIFO after all, a writer that comes and goes ends the wait.
+    std::atomic<bool> done = false;
+    std::atomic<bool> waited = false;
+    std::thread unblocker([&] {
+        for (int tick = 0; tick < 50 && !done; ++tick)
+            QThread::msleep(100);
+        while (!done) {
+            const int writer = ::open(QFile::encodeName(environment->settingsFile()).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                waited = true;
+                ::close(writer);
+            }
+            QThread::msleep(100);
+        }
+    });
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, read("Text1_1"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, write("Text1_1", "x"));
+    QVERIFY(!SettingsStore::writeProblem("Quenbrook").isEmpty());
+    done = true;
+    unblocker.join();
+    QVERIFY(!waited);
+    QVERIFY(QFileInfo(environment->settingsFile()).isFile() == false); // the FIFO is left as it was
 }
 
 void FilesTest::settingsWriteIsOnDiskWhenItReturns()

@@ -2,9 +2,9 @@
 
 #include "automation/CreateObject.h"
 #include "office/WordFind.h"
+#include "shell/ProgramClipboard.h"
 #include "shell/RuntimeError.h"
 
-#include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -221,7 +221,7 @@ protected:
     {
         if (!isMember(member, u"CopyAsPicture"))
             return read(member);
-        QGuiApplication::clipboard()->setImage(mServer.picture);
+        ProgramClipboard::setImage(mServer.picture);
         return Variant();
     }
 

@@ -16,6 +16,10 @@
 class CallWatchdog
 {
 public:
+    // How long an idle office that is asked to end may take to agree before it is killed: ending
+    // the program must not wait on an office that has stopped answering.
+    static constexpr std::chrono::milliseconds QuitBound{500};
+
     explicit CallWatchdog(std::function<void()> onTimeout);
     ~CallWatchdog();
 

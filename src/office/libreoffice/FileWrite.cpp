@@ -1,13 +1,14 @@
 #include "FileWrite.h"
 
+#include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
@@ -42,47 +43,10 @@ QString describeFailedWrite(const QString &folder, qint64 bytes, int error, cons
     return otherwise;
 }
 
-void writeComplete(const QByteArray &contents, const QString &destination)
+QString describeOfficeWriteFailure(const QString &path, const QString &officeText)
 {
-    const QString folder = QFileInfo(destination).absolutePath();
-    const auto fail = [&](int error) {
-        throw RuntimeError(describeFailedWrite(
-            folder, contents.size(), error,
-            QStringLiteral("The document could not be saved as %1: %2").arg(destination, qt_error_string(error))));
-    };
-    const QByteArray target = QFile::encodeName(destination);
-    if (::access(target.constData(), W_OK) != 0 && errno == EACCES)
-        fail(EACCES);
-    QByteArray part;
-    int file = -1;
-    for (int attempt = 0; file < 0 && attempt < 8; ++attempt) {
-        part = QFile::encodeName(QStringLiteral("%1/.~mistlefold-%2.part")
-                                     .arg(folder)
-                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        file = ::open(part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (file < 0 && errno != EEXIST)
-            fail(errno);
-    }
-    if (file < 0)
-        fail(EEXIST);
-    int error = 0;
-    for (qsizetype written = 0; written < contents.size() && error == 0;) {
-        const ssize_t n = ::write(file, contents.constData() + written, size_t(contents.size() - written));
-        if (n > 0)
-            written += n;
-        else if (n == 0)
-            error = EIO;
-        else if (errno != EINTR)
-            error = errno;
-    }
-    if (::close(file) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(part.constData(), target.constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(part.constData());
-        fail(error);
-    }
+    std::fprintf(stderr, "The document engine could not write %s: %s\n", qPrintable(path), qPrintable(officeText));
+    return describeFailedWrite(QFileInfo(path).absolutePath(), LeastRoom, 0, describeFileFailure(path));
 }
 
 namespace {

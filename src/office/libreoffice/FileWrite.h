@@ -14,12 +14,10 @@
 // the office inherits) is below that.
 QString describeFailedWrite(const QString &folder, qint64 bytes, int error, const QString &otherwise);
 
-// Writes contents to destination, complete or not at all: under a temporary name beside the
-// destination, renamed over it once complete (a link at the destination is replaced, never
-// followed). When that fails, nothing new is left there (an earlier file of that name stays as
-// it was) and RuntimeError says why, "Disk full" when the space ran out. A destination that may
-// not be written to is refused.
-void writeComplete(const QByteArray &contents, const QString &destination);
+// What to tell the user when the office could not write path (its own I/O error, whose text
+// names its internals): "Disk full" when path's folder is short of room, else the runtime's
+// description of a failed write there. The office's text goes to standard error only.
+QString describeOfficeWriteFailure(const QString &path, const QString &officeText);
 
 // Whether file is a whole Word 97-2003 document: a compound file whose header is there, every
 // sector of which its allocation table uses is in the file, and which holds the document's main

@@ -21,15 +21,11 @@ using namespace std::chrono_literals;
 
 // An office keeps something of every document it has opened, even once closed, and grows by it
 // (some 80 KB a generation of the invitation, which opens three documents). Once it has opened
-// this many, it is ended and a fresh one started in the background, at a moment when nothing uses
-// it: that bounds the growth to what some 50 generations leave, for a start of about a second in
-// the background every 50 generations.
+// this many, a fresh one is started beside it in the background, on a profile of its own, while
+// the worn one goes on serving; the fresh one takes over at the first moment nothing uses the
+// worn one, which is then ended. That bounds the growth to what some 50 generations leave, and
+// no click ever waits for an office to start.
 constexpr int RecycleAfterLoads = 150;
-// How long nothing must have used a worn office before it is replaced: well over the hand-over
-// from one Word.Application to the next within one click (0.1 to 0.2 ms measured), so that a
-// click is not made to wait for a fresh office in its middle. A page picture asked for a moment
-// later waits for the fresh office instead.
-constexpr std::chrono::milliseconds RecycleQuiet{10};
 
 const QString NoStartAfterEnd = QStringLiteral("The program is ending: no document engine is started.");
 
@@ -121,29 +117,36 @@ public:
     void shutdown() override
     {
         std::shared_ptr<Start> start;
+        std::shared_ptr<Start> spare;
         std::shared_ptr<OfficeSession> starting;
-        std::shared_ptr<OfficeSession> retiring;
+        std::shared_ptr<OfficeSession> spareSession;
         std::shared_ptr<OfficeSession> session;
         {
             std::lock_guard lock(mMutex);
             start = std::exchange(mStarting, nullptr);
+            spare = std::exchange(mSpare, nullptr);
             session = std::exchange(mSession, nullptr);
             mSlot.reset();
             if (start) {
                 start->cancelled = true;
                 starting = start->session;
-                retiring = start->retiring;
+            }
+            if (spare) {
+                spare->cancelled = true;
+                spareSession = spare->session;
             }
         }
-        if (retiring)
-            retiring->shutdown(); // killed at once when its end is under way
         if (starting)
             starting->shutdown(); // killed at once: its start fails within milliseconds
+        if (spareSession)
+            spareSession->shutdown();
         if (session)
             session->shutdown();
-        // Its thread lets go of the office's files and profile.
+        // Their threads let go of the offices' files and profiles.
         if (start)
             start->job->waitPlainly(500);
+        if (spare)
+            spare->job->waitPlainly(500);
     }
 
     qint64 processId() const override
@@ -194,10 +197,11 @@ private:
     struct Start
     {
         std::shared_ptr<Job> job;
-        std::shared_ptr<OfficeSession> retiring; // the worn office it replaces, ended first
         std::shared_ptr<OfficeSession> session;  // once made
+        std::shared_ptr<const ProfileSlot> slot; // a spare's own profile
         QString failure;                         // when it failed
         bool cancelled = false;
+        bool ready = false; // a spare that has started and may take over
     };
 
     // A use of an office (OfficeSession::beginUse) for as long as this lives. Begun under the
@@ -224,50 +228,127 @@ private:
         return mProgram.isEmpty() ? defaultOfficeProgram() : mProgram;
     }
 
-    // Whether the running office is worn and nothing uses it, so that it may be replaced. Call
-    // with the lock held.
-    bool replaceableLocked(const std::shared_ptr<OfficeSession> &session) const
+    // Whether the running office is worn: it has opened its share of documents. Call with the
+    // lock held.
+    bool wornLocked(const std::shared_ptr<OfficeSession> &session) const
     {
         return session && session == mSession && !mStarting && !Program::hasEnded()
-            && session->loads() >= mRecycleAfterLoads && session->uses() == 0;
+            && session->loads() >= mRecycleAfterLoads;
     }
 
-    // The last use of an office has ended. A worn one is replaced once nothing has used it for
-    // a quiet moment, watched on a work thread.
+    // The last use of an office has ended. For a worn one a spare is started, or the spare that
+    // is ready takes over.
     void sessionIdle(const std::shared_ptr<OfficeSession> &session)
     {
         std::lock_guard lock(mMutex);
-        if (mRecycleWatched || !replaceableLocked(session))
+        if (!wornLocked(session))
             return;
-        mRecycleWatched = true;
-        WorkThreads::post([this, weak = std::weak_ptr(session), begun = session->usesBegun()]() mutable {
-            for (;;) {
-                std::this_thread::sleep_for(RecycleQuiet);
-                const std::shared_ptr<OfficeSession> watched = weak.lock();
+        if (!mSpare)
+            beginSpare();
+        else if (mSpare->ready)
+            takeOverLocked();
+    }
+
+    // The ready spare becomes the running office, provided nothing uses the worn one (a use begins
+    // only under the lock, so none can begin meanwhile); the worn one is ended on a work thread.
+    // Call with the lock held.
+    void takeOverLocked()
+    {
+        if (!mSpare || !mSpare->ready || !mSession || mSession->uses() != 0)
+            return;
+        std::shared_ptr<OfficeSession> worn = std::exchange(mSession, mSpare->session);
+        mSlot = mSpare->slot;
+        mSpare.reset();
+        WorkThreads::post([worn] { worn->shutdown(); });
+    }
+
+    // A fresh office, started and warmed up on the calling work thread; kept in start->session
+    // from before its start on, so that a shutdown meanwhile ends it at once. A profile the office
+    // stops on while starting is set aside and the start tried once more on a fresh one.
+    std::shared_ptr<OfficeSession> makeSession(const std::shared_ptr<Start> &start,
+                                               const std::shared_ptr<const ProfileSlot> &slot, const QString &program,
+                                               std::chrono::milliseconds startTimeout,
+                                               std::chrono::milliseconds callTimeout)
+    {
+        std::shared_ptr<OfficeSession> session;
+        for (bool freshProfile = false;; freshProfile = true) {
+            session = std::make_shared<OfficeSession>(slot, program, callTimeout, mOfficeTime);
+            session->setIdleHandler([this, weak = std::weak_ptr(session)] {
+                if (const auto idle = weak.lock())
+                    sessionIdle(idle);
+            });
+            {
                 std::lock_guard lock(mMutex);
-                if (!replaceableLocked(watched)) {
-                    mRecycleWatched = false; // used again: its next idle moment is watched anew
-                    return;
-                }
-                if (watched->usesBegun() != begun) {
-                    begun = watched->usesBegun(); // used and let go meanwhile: not quiet yet
-                    continue;
-                }
-                mRecycleWatched = false;
-                mSession.reset();
-                beginStart(true, watched);
-                return;
+                if (start->cancelled)
+                    throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
+                start->session = session;
             }
+            try {
+                session->start(startTimeout);
+                break;
+            } catch (const RuntimeError &error) {
+                // A damaged profile stops every start: it is set aside (kept to be looked at) and
+                // the office tried once more on a fresh one, which it makes.
+                bool retry = false;
+                {
+                    std::lock_guard lock(mMutex);
+                    retry = !freshProfile && !start->cancelled && !Program::hasEnded()
+                        && session->stoppedWhileStarting();
+                }
+                if (!retry || !slot->setAside(error.description()))
+                    throw;
+                session->shutdown();
+            }
+        }
+        try {
+            warmUp(*session);
+        } catch (const RuntimeError &) {
+            // Only slower: an office that cannot do this fails the first real use as well,
+            // which then tells why.
+        }
+        return session;
+    }
+
+    // Starts a spare office beside the worn one, on a profile of its own, on a work thread. When it
+    // cannot start, the worn office simply goes on serving (and a spare is tried again at its next
+    // idle moment). Call with the lock held.
+    void beginSpare()
+    {
+        auto spare = std::make_shared<Start>();
+        mSpare = spare;
+        const QString program = mProgram.isEmpty() ? defaultOfficeProgram() : mProgram;
+        const auto startTimeout = mStartTimeout;
+        const auto callTimeout = mCallTimeout;
+        spare->job = WorkThreads::post([this, spare, program, startTimeout, callTimeout] {
+            std::shared_ptr<OfficeSession> session;
+            try {
+                spare->slot = std::make_shared<ProfileSlot>();
+                session = makeSession(spare, spare->slot, program, startTimeout, callTimeout);
+            } catch (const RuntimeError &error) {
+                spare->failure = error.description();
+            }
+            bool unused = false;
+            {
+                std::lock_guard lock(mMutex);
+                if (mSpare == spare && spare->failure.isEmpty() && !spare->cancelled) {
+                    spare->ready = true;
+                    takeOverLocked();
+                } else {
+                    unused = true;
+                    if (mSpare == spare)
+                        mSpare.reset();
+                }
+            }
+            if (unused && session)
+                session->shutdown();
         });
     }
 
     // Starts an office on a work thread (the office lives as long as that thread: as long as
-    // the program), after ending the worn one it replaces, if any (both use the one profile).
-    // Call with the lock held.
-    void beginStart(bool background, std::shared_ptr<OfficeSession> retiring = nullptr)
+    // the program). Call with the lock held.
+    void beginStart(bool background)
     {
         auto start = std::make_shared<Start>();
-        start->retiring = std::move(retiring);
         mStarting = start;
         const QString program = mProgram.isEmpty() ? defaultOfficeProgram() : mProgram;
         const auto startTimeout = mStartTimeout;
@@ -276,38 +357,16 @@ private:
             std::shared_ptr<OfficeSession> session;
             QString failure;
             try {
-                if (start->retiring)
-                    start->retiring->shutdown();
                 std::shared_ptr<const ProfileSlot> slot;
                 {
                     std::lock_guard lock(mMutex);
-                    if (start->cancelled) // while the worn office was being ended
+                    if (start->cancelled)
                         throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
                     if (!mSlot)
                         mSlot = std::make_shared<ProfileSlot>();
                     slot = mSlot;
                 }
-                session = std::make_shared<OfficeSession>(slot, program, callTimeout, mOfficeTime);
-                session->setIdleHandler([this, weak = std::weak_ptr(session)] {
-                    if (const auto idle = weak.lock())
-                        sessionIdle(idle);
-                });
-                bool cancelled = false;
-                {
-                    std::lock_guard lock(mMutex);
-                    cancelled = start->cancelled;
-                    if (!cancelled)
-                        start->session = session;
-                }
-                if (cancelled)
-                    throw RuntimeError(QStringLiteral("The document engine's start was cancelled."));
-                session->start(startTimeout);
-                try {
-                    warmUp(*session);
-                } catch (const RuntimeError &) {
-                    // Only slower: an office that cannot do this fails the first real use as well,
-                    // which then tells why.
-                }
+                session = makeSession(start, slot, program, startTimeout, callTimeout);
             } catch (const RuntimeError &error) {
                 failure = error.description();
             }
@@ -341,8 +400,8 @@ private:
     std::shared_ptr<const ProfileSlot> mSlot;
     std::shared_ptr<OfficeSession> mSession; // the office that runs
     std::shared_ptr<Start> mStarting;        // the start under way
+    std::shared_ptr<Start> mSpare;           // a fresh office for a worn one: starting, or ready
     int mRecycleAfterLoads = RecycleAfterLoads;
-    bool mRecycleWatched = false; // a worn office's quiet moment is being watched for
     std::function<void(const QString &)> mFailureHandler;
     QString mLastFailure;
     QString mProgram;

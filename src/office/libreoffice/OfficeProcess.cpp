@@ -1,10 +1,11 @@
 #include "OfficeProcess.h"
 
+#include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -59,6 +61,47 @@ int makePath(const QString &path)
         if (slash < 0)
             return 0;
     }
+}
+
+// Why a folder of ours cannot hold the office's files: it is not a real folder (a link, say),
+// another user owns it, or others may change it and it cannot be closed to them. Empty when it is
+// fine; a folder of the user's that others could change is closed to them first.
+QString unsafeFolder(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info
+    {};
+    if (::lstat(native.constData(), &info) != 0)
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != ::getuid())
+        return QStringLiteral("it belongs to another user");
+    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return QStringLiteral("others may change it (%1)").arg(qt_error_string(errno));
+    return QString();
+}
+
+QString unsafeFolderProblem(const QString &folder, const QString &why)
+{
+    return QStringLiteral("The document engine's folder %1 cannot be used safely: %2.").arg(folder, why);
+}
+
+// Renames what stands at path to "<path>.set-aside-<time>", kept as it is; the new path, or empty
+// when it could not be moved.
+QString moveAside(const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    for (int n = 1; n <= 99; ++n) {
+        const QString aside = path + QStringLiteral(".set-aside-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        if (::renameat2(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD, QFile::encodeName(aside).constData(),
+                        RENAME_NOREPLACE)
+            == 0)
+            return aside;
+        if (errno != EEXIST)
+            break;
+    }
+    return QString();
 }
 
 // The socket the office's pipe leaves behind when it is killed: always under /tmp.
@@ -249,6 +292,11 @@ QString ProfileSlot::folderProblem()
     if (const int error = makePath(base))
         return QStringLiteral("The document engine's profile folder %1 cannot be created: %2.")
             .arg(base, qt_error_string(error));
+    // The folders the program made: nobody else may plant or redirect anything in them.
+    for (const QString &folder : {QFileInfo(base).path(), base}) {
+        if (const QString why = unsafeFolder(folder); !why.isEmpty())
+            return unsafeFolderProblem(folder, why);
+    }
     return QString();
 }
 
@@ -257,24 +305,54 @@ ProfileSlot::ProfileSlot()
     const QString base = officeFolder();
     if (const QString problem = folderProblem(); !problem.isEmpty())
         throw RuntimeError(problem);
-    QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QString lockProblem;
     for (int n = 1; n <= MaxProfiles; ++n) {
         const QString folder = QStringLiteral("%1/profile-%2").arg(base).arg(n);
-        auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
+        const QString lockFile = folder + QStringLiteral(".lock");
+        // Whatever stands in the lock file's place and is no file (a folder, say) could never be
+        // locked: it is set aside.
+        struct stat info
+        {};
+        if (::lstat(QFile::encodeName(lockFile).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            moveAside(lockFile);
+        auto lock = std::make_unique<QLockFile>(lockFile);
         lock->setStaleLockTime(0); // stale only when its owner is gone
-        if (!lock->tryLock(0))
+        if (!lock->tryLock(0)) {
+            if (lock->error() != QLockFile::LockFailedError && lockProblem.isEmpty())
+                lockProblem = QStringLiteral("The document engine could not start: the lock file %1 cannot be made.").arg(lockFile);
             continue;
+        }
+        if (QFileInfo::exists(folder)) {
+            if (const QString why = unsafeFolder(folder); !why.isEmpty())
+                throw RuntimeError(unsafeFolderProblem(folder, why));
+        }
         mFolder = folder;
         mLock = std::move(lock);
-        // Temporary folders left by an office of a copy of the program that was killed.
-        QDirIterator leftovers(base, {QStringLiteral("profile-%1-tmp-*").arg(n)}, QDir::Dirs | QDir::Hidden);
-        while (leftovers.hasNext())
-            QDir(leftovers.next()).removeRecursively();
+        // Temporary folders left by an office of a copy of the program that was killed; whatever
+        // else stands under such a name (a link, say) goes as well, and nothing is followed.
+        const QStringList leftovers = QDir(base).entryList({QStringLiteral("profile-%1-tmp-*").arg(n)},
+                                                           QDir::AllEntries | QDir::Hidden | QDir::System);
+        for (const QString &leftover : leftovers)
+            RemoveTree(base + QLatin1Char('/') + leftover);
         return;
     }
+    if (!lockProblem.isEmpty())
+        throw RuntimeError(lockProblem);
     throw RuntimeError(QStringLiteral("The document engine could not start: all %1 office profiles in %2 are in use.")
                            .arg(MaxProfiles)
                            .arg(base));
+}
+
+bool ProfileSlot::setAside(const QString &reason) const
+{
+    if (!QFileInfo::exists(mFolder) || mSetAside.exchange(true))
+        return false;
+    const QString aside = moveAside(mFolder);
+    if (aside.isEmpty())
+        return false;
+    std::fprintf(stderr, "The document engine could not start with its profile (%s); the profile was set aside as %s and a fresh one is made.\n",
+                 qPrintable(reason), qPrintable(aside));
+    return true;
 }
 
 QString ProfileSlot::userInstallationArgument() const
@@ -290,10 +368,11 @@ QString ProfileSlot::profileUrl() const
 QString ProfileSlot::createTempFolder(const QString &name) const
 {
     const QString folder = mFolder + QStringLiteral("-tmp-") + name;
-    if (const int error = makePath(folder))
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         throw RuntimeError(QStringLiteral("The document engine's temporary folder %1 could not be created: %2.")
-                               .arg(folder, qt_error_string(error)));
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                               .arg(folder, qt_error_string(errno)));
+    if (const QString why = unsafeFolder(folder); !why.isEmpty())
+        throw RuntimeError(unsafeFolderProblem(folder, why));
     return folder;
 }
 
@@ -441,7 +520,7 @@ void OfficeProcess::kill()
 void OfficeProcess::endLocked()
 {
     mEnded = true;
-    QDir(mTempFolder).removeRecursively();
+    RemoveTree(mTempFolder);
     QFile::remove(pipeSocket(mPipeName));
     QFile::remove(singleInstanceSocket(mSlot->profileUrl()));
     if (mWatcherInput >= 0) {

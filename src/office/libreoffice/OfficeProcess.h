@@ -4,6 +4,8 @@
 #include <QLockFile>
 #include <QString>
 
+#include <atomic>
+
 #include <memory>
 #include <mutex>
 #include <sys/types.h>
@@ -32,10 +34,15 @@ public:
     QString profileUrl() const;
     // A new, empty folder for one office's temporary files, beside the profile.
     QString createTempFolder(const QString &name) const;
+    // Moves the profile folder aside ("profile-N.set-aside-<time>"), kept as it is, so that the
+    // office makes a fresh one, and says so on standard error with the reason given. Once per
+    // slot: false when it was done before, or when there is no profile folder to move.
+    bool setAside(const QString &reason) const;
 
 private:
     QString mFolder;
     std::unique_ptr<QLockFile> mLock;
+    mutable std::atomic<bool> mSetAside = false;
 };
 
 // One office process: the office program started directly (its pid is the office's), headless,

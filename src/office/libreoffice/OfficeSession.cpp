@@ -35,8 +35,7 @@ namespace {
 // The office's exit status when it has just set up a new profile and wants to be started again.
 constexpr int RestartAfterProfileSetup = 81;
 constexpr int ConnectRetryMs = 20;
-// Ending an idle office: how long it may take to agree, then to exit, before it is killed.
-constexpr std::chrono::milliseconds TerminateBound{500};
+// Ending an idle office: how long it may take to exit once it has agreed, before it is killed.
 constexpr int ExitGraceMs = 450;
 
 // The session whose call the current thread is running, if any.
@@ -154,6 +153,7 @@ void OfficeSession::connect(std::chrono::milliseconds startTimeout)
                 staleEnded = true;
                 mProcess.endStaleOffices();
             } else {
+                mStoppedWhileStarting = true;
                 throw RuntimeError(
                     QStringLiteral("The document engine stopped while starting (exit status %1).").arg(status));
             }
@@ -377,7 +377,7 @@ void OfficeSession::shutdown()
     }
     bool terminating = false;
     {
-        CallScope scope(*this, TerminateBound);
+        CallScope scope(*this, CallWatchdog::QuitBound);
         try {
             terminating = mDesktop->terminate();
         } catch (const css::uno::Exception &) {

@@ -53,6 +53,9 @@ public:
     // Whether the office answers a call now (an office killed a moment ago may not have been
     // noticed yet).
     bool answers();
+    // Whether the last start failed because the office stopped by itself while starting (as it
+    // does on a damaged profile), rather than by a time-out or a cancellation.
+    bool stoppedWhileStarting() const { return mStoppedWhileStarting; }
     // Ends the office, from any thread, within about a second: an idle office is asked to
     // terminate (and killed when it has not within half a second); it is killed at once when a
     // call is in flight, the start is under way, or the program has ended. A start under way
@@ -134,6 +137,7 @@ private:
     Reference<css::uno::XComponentContext> mContext;
     Reference<css::frame::XDesktop2> mDesktop;
     std::atomic<bool> mConnected{false};
+    std::atomic<bool> mStoppedWhileStarting{false};
     std::atomic<bool> mEnded{false};
     std::atomic<int> mCallsInFlight{0};
     std::shared_ptr<std::atomic<qint64>> mOfficeTime;

@@ -2,13 +2,14 @@
 
 #include "FileWrite.h"
 
+#include "shell/ProgramClipboard.h"
+
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
-#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -107,9 +108,7 @@ QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XCompo
 
 void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model)
 {
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        throw RuntimeError(QStringLiteral("The clipboard is not available."));
-    QGuiApplication::clipboard()->setImage(renderFirstPage(session, model, screenDotsPerInch()));
+    ProgramClipboard::setImage(renderFirstPage(session, model, screenDotsPerInch()));
 }
 
 QImage renderSavedFirstPage(OfficeSession &session, const QString &path, double dotsPerInch)

@@ -17,8 +17,8 @@ double screenDotsPerInch();
 // Renders the first page of an open document at dotsPerInch.
 QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch);
 
-// Renders the first page at the screen's density and puts the picture on the clipboard. User
-// interface thread only.
+// Renders the first page at the screen's density and puts the picture on the program's own
+// clipboard.
 void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model);
 
 // Opens the document saved at path (hidden, read-only, no macros, no lock file), renders its first

@@ -1,6 +1,9 @@
 #include "PdfExport.h"
 
+#include "FileWrite.h"
+
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
 
 void exportPdf(OfficeSession &session, const Reference<css::lang::XComponent> &model, const QString &path)
 {
@@ -17,8 +20,12 @@ void exportPdf(OfficeSession &session, const Reference<css::lang::XComponent> &m
              property("Quality", Any(sal_Int32(100))), property("ExportNotes", Any(false)),
              property("ExportFormFields", Any(false))});
         const Reference<css::frame::XStorable> storable(model, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path),
-                             properties({property("FilterName", Any(OUString("writer_pdf_Export"))),
-                                         property("FilterData", Any(filterData)), property("Overwrite", Any(true))}));
+        try {
+            storable->storeToURL(fileUrl(path),
+                                 properties({property("FilterName", Any(OUString("writer_pdf_Export"))),
+                                             property("FilterData", Any(filterData)), property("Overwrite", Any(true))}));
+        } catch (const css::io::IOException &error) {
+            throw RuntimeError(describeOfficeWriteFailure(path, toQString(error.Message)));
+        }
     });
 }

@@ -7,11 +7,14 @@
 #include "WordApplication.h"
 #include "WordRange.h"
 
+#include "shell/FileUtils.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFrame.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -236,9 +239,12 @@ void WordDocument::saveAs(const QString &path) const
         session().call(QStringLiteral("save the document as %1").arg(path), [&] {
             // Always Word 97-2003, whatever the document was opened from (a template, say).
             const Reference<css::frame::XStorable> storable(mModel, UNO_QUERY_THROW);
-            storable->storeToURL(
-                fileUrl(draft),
-                properties({property("FilterName", Any(OUString("MS Word 97"))), property("Overwrite", Any(true))}));
+            try {
+                storable->storeToURL(fileUrl(draft), properties({property("FilterName", Any(OUString("MS Word 97"))),
+                                                                 property("Overwrite", Any(true))}));
+            } catch (const css::io::IOException &error) {
+                throw RuntimeError(describeOfficeWriteFailure(draft, toQString(error.Message)));
+            }
         });
         QFile file(draft);
         if (file.open(QIODevice::ReadOnly))
@@ -257,7 +263,7 @@ void WordDocument::saveAs(const QString &path) const
         throw RuntimeError(description);
     }
     QFile::remove(draft);
-    writeComplete(contents, path);
+    WriteFileReplacing(contents, path);
 }
 
 Variant WordShape::get(const QString &member)

@@ -1,0 +1,45 @@
+// The watchdog that ends an office whose call does not return, on its own, with a recorded action
+// in place of killing the office.
+#include "../../src/office/libreoffice/CallWatchdog.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atomic>
+
+using namespace std::chrono_literals;
+
+class CallWatchdogTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firesAtTheFirstDeadlineOfTheCallsInFlight_data()
+    {
+        QTest::addColumn<QList<int>>("bounds"); // ms, of the calls armed one after the other
+        QTest::addColumn<int>("latest");        // ms by which the action must have run
+        QTest::newRow("one call") << QList<int>{300} << 1800;
+        // The latest of several deadlines was waited for: a hung call held the program 8 s.
+        QTest::newRow("the earliest of several") << QList<int>{5000, 300, 8000} << 1800;
+        // An idle office asked to end that does not answer is killed within half a second.
+        QTest::newRow("asking an idle office to end") << QList<int>{int(CallWatchdog::QuitBound.count())} << 2000;
+    }
+    void firesAtTheFirstDeadlineOfTheCallsInFlight()
+    {
+        QFETCH(QList<int>, bounds);
+        QFETCH(int, latest);
+        std::atomic<qint64> firedAfter{-1};
+        QElapsedTimer clock;
+        clock.start();
+        CallWatchdog watchdog([&] { firedAfter = clock.elapsed(); });
+        for (int bound : bounds)
+            watchdog.arm(std::chrono::milliseconds(bound));
+        QTRY_VERIFY_WITH_TIMEOUT(firedAfter >= 0, latest + 1000);
+        const int first = *std::min_element(bounds.begin(), bounds.end());
+        QVERIFY2(firedAfter >= first && firedAfter <= latest, qPrintable(QString::number(firedAfter)));
+        QVERIFY(watchdog.fired());
+    }
+};
+
+QTEST_GUILESS_MAIN(CallWatchdogTest)
+#include "tst_callwatchdog.moc"
