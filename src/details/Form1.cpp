@@ -126,18 +126,19 @@ void Form1::createControls()
         QWidget *field;
     };
     const Caption captions[] = {
-        {3, u"Time:", twips(4680, 345, 465, 225), DateTimePicker2},
-        {2, u"Date:", twips(240, 345, 435, 225), DateTimePicker1},
-        {8, u"State:", twips(6360, 1245, 495, 225), Text1[3]},
-        {1, u"Street Address:", twips(240, 795, 1335, 225), Text1[2]},
-        {4, u"City:", twips(240, 1245, 360, 225), Text1[1]},
-        {0, u"Given By:", twips(240, 1695, 765, 225), Text1[0]},
+        {3, u"&Time:", twips(4680, 345, 465, 225), DateTimePicker2},
+        {2, u"&Date:", twips(240, 345, 435, 225), DateTimePicker1},
+        {8, u"Stat&e:", twips(6360, 1245, 495, 225), Text1[3]},
+        {1, u"Street &Address:", twips(240, 795, 1335, 225), Text1[2]},
+        {4, u"C&ity:", twips(240, 1245, 360, 225), Text1[1]},
+        {0, u"&Given By:", twips(240, 1695, 765, 225), Text1[0]},
     };
+    // Each caption underlines the letter that takes Alt to its field.
     for (const Caption &caption : captions) {
         auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
         // A screen reader names each field by its caption, not by the frame around them all.
         label->setBuddy(caption.field);
-        caption.field->setAccessibleName(label->text().chopped(1));
+        caption.field->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')).chopped(1));
         label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
         label->setGeometry(caption.rect);
         // The design's widths fit its own renderer's lettering; a caption never loses letters here.
@@ -147,12 +148,17 @@ void Form1::createControls()
         Label2.insert(caption.index, label);
     }
 
-    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Start Creating Template"),
+    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("&Start Creating Template"),
                                    twips(120, 120, 7800, 405));
-    PushButton3 = createPushButton(this, QStringLiteral("PushButton3"), QStringLiteral("Clear/Reset Data"),
+    PushButton3 = createPushButton(this, QStringLiteral("PushButton3"), QStringLiteral("&Clear/Reset Data"),
                                    twips(120, 630, 3840, 405));
-    PushButton4 = createPushButton(this, QStringLiteral("PushButton4"), QStringLiteral("Load Sample/Example Data"),
+    PushButton4 = createPushButton(this, QStringLiteral("PushButton4"), QStringLiteral("&Load Sample/Example Data"),
                                    twips(4080, 630, 3840, 405));
+    // Ctrl+Enter starts the invitation from whichever field holds the focus.
+    addShortcut({Qt::CTRL | Qt::Key_Enter, Qt::CTRL | Qt::Key_Return}, PushButton6);
+    // What a screen reader says for the window, told apart from the preview by more than its title.
+    setAccessibleName(QStringLiteral("Party details"));
+    setAccessibleDescription(QStringLiteral("The details of the party, to fill the invitation with"));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
 
@@ -378,6 +384,11 @@ void Form1::setPreviewPicture(const QImage &picture)
 void Form1::setPreviewDocument(const QString &documentPath)
 {
     form2().setWordFile(documentPath);
+}
+
+void Form1::setPreviewText(const QStringList &values)
+{
+    form2().setPageText(values);
 }
 
 void Form1::showPreview()

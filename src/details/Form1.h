@@ -77,6 +77,7 @@ private:
     void setMainWindowPointer(int pointer) override;
     void setPreviewPicture(const QImage &picture) override;
     void setPreviewDocument(const QString &documentPath) override;
+    void setPreviewText(const QStringList &values) override;
     void showPreview() override;
     void hideMainWindow() override;
     void setSharperPreviewPicture(const QImage &picture, const QString &documentPath) override;

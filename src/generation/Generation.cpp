@@ -4,8 +4,10 @@
 
 #include "automation/CreateObject.h"
 #include "generation/ClipboardPicture.h"
+#include "generation/DateTimeTexts.h"
 #include "generation/FitText.h"
 #include "generation/PageSharpening.h"
+#include "generation/PartyDetails.h"
 #include "generation/PlaceholderReplacement.h"
 #include "generation/TempFolder.h"
 #include "shell/Clock.h"
@@ -76,6 +78,17 @@ QString savedDocument(const QString &path)
     return QString();
 }
 
+// The values the page shows, in its reading order: when, where, and who gives the party.
+QStringList pageValues(const PartyDetails &details)
+{
+    return {PartyDateText(details.partyDate().date()),
+            PartyTimeText(details.partyTime().time()),
+            details.text(2),
+            details.text(1),
+            details.text(3),
+            details.text(0)};
+}
+
 } // namespace
 
 void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHandOver &handOver)
@@ -132,7 +145,10 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
         handOver.setPreviewPicture(page);
     });
     guard.run(204, [&] { handOver.setMainWindowPointer(Window::Default); });
-    guard.run(206, [&] { handOver.setPreviewDocument(savedDocument(documentPath)); });
+    guard.run(206, [&] {
+        handOver.setPreviewText(pageValues(details));
+        handOver.setPreviewDocument(savedDocument(documentPath));
+    });
     guard.run(208, [&] { handOver.showPreview(); });
     guard.run(210, [&] { handOver.hideMainWindow(); });
     guard.run(212, [&] { DeleteFileQuietly(TempFolder::file(PictureName)); });

@@ -23,6 +23,9 @@ public:
     // The filled document's full path, or the empty text when no document with content was
     // saved; the preview window owns the document from then on.
     virtual void setPreviewDocument(const QString &documentPath) = 0;
+    // The values the page was filled with, in the order the page reads: the party date and time
+    // as the page shows them, the street address, the city, the state, and who gives the party.
+    virtual void setPreviewText(const QStringList &values) = 0;
     virtual void showPreview() = 0;
     virtual void hideMainWindow() = 0;
     // After the preview is shown, from the user-interface thread's event loop: a sharper picture

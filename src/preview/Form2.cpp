@@ -3,6 +3,7 @@
 #include "generation/ExportPdf.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
+#include "preview/SaveFolder.h"
 #include "preview/ScrollBar.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,6 +40,16 @@ bool isPdfChoice(const QString &path, const QString &filter)
 {
     return filter == FileDialogs::filterNames(PdfFilter).constFirst()
         || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
+
+// With the PDF entry chosen, a name typed without an extension gets ".pdf", as other programs
+// expect of a PDF; under the Word entry a name is used exactly as typed.
+QString withChosenExtension(const QString &path, const QString &filter)
+{
+    const bool pdfEntry = filter == FileDialogs::filterNames(PdfFilter).constFirst();
+    if (path.isEmpty() || !pdfEntry || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QStringLiteral(".pdf");
 }
 
 // The hourglass over the window while the engine makes a PDF (about half a second); the pointer
@@ -115,13 +127,14 @@ void Form2::createControls()
     Frame1->setGeometry(twips(120, 7860, 9600, 855));
     setBackColor(Frame1, Qt::white);
 
-    PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom In"),
+    // Each caption underlines the letter that presses it with Alt.
+    PushButton1 = createPushButton(Frame1, QStringLiteral("PushButton1"), QStringLiteral("Zoom &In"),
                                    twips(240, 300, 4440, 405));
-    PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom Out"),
+    PushButton2 = createPushButton(Frame1, QStringLiteral("PushButton2"), QStringLiteral("Zoom &Out"),
                                    twips(4800, 300, 4560, 405));
-    PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< Back"),
+    PushButton8 = createPushButton(this, QStringLiteral("PushButton8"), QStringLiteral("< &Back"),
                                    twips(120, 8850, 4680, 405));
-    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("Save Results To Word File"),
+    PushButton6 = createPushButton(this, QStringLiteral("PushButton6"), QStringLiteral("&Save Results To Word File"),
                                    twips(4920, 8850, 4800, 405));
     watchBackgroundHover(this);
     watchBackgroundHover(Frame1);
@@ -129,14 +142,24 @@ void Form2::createControls()
     Picture1->installEventFilter(this);
     Picture2->installEventFilter(this);
 
-    // What a screen reader says for the controls whose captions do not say it.
-    Picture2->setAccessibleName(QStringLiteral("Invitation preview"));
+    // What a screen reader says for the window, told apart from the main window by more than its
+    // title, and for the controls whose captions do not say it. The page's description is the
+    // invitation's text (setPageText).
+    setAccessibleName(QStringLiteral("Invitation preview"));
+    setAccessibleDescription(QStringLiteral("The filled invitation, to zoom, move around and save"));
+    Picture2->setAccessibleName(QStringLiteral("Page view"));
     Picture1->setAccessibleName(QStringLiteral("Invitation page"));
+    Zoom_Ori->setAccessibleName(QStringLiteral("Page at its own size"));
     HScroll1->setAccessibleName(QStringLiteral("Scroll the page left or right"));
     VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
     Frame1->setAccessibleName(QStringLiteral("Zoom"));
     PushButton8->setAccessibleName(QStringLiteral("Back"));
     PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
+    // The keys a desktop user reaches for first, pressing the buttons (a disabled one does nothing).
+    addShortcut({Qt::Key_Escape}, PushButton8);
+    addShortcut({Qt::CTRL | Qt::Key_S}, PushButton6);
+    addShortcut({Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal}, PushButton1);
+    addShortcut({Qt::CTRL | Qt::Key_Minus}, PushButton2);
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder(
@@ -198,6 +221,13 @@ void Form2::setPicture(const QImage &picture)
         Form_Activate();
 }
 
+void Form2::setPageText(const QStringList &values)
+{
+    QStringList shown = values;
+    shown.removeAll(QString());
+    Picture1->setAccessibleDescription(shown.join(QStringLiteral(", ")));
+}
+
 void Form2::setSharperPicture(const QImage &picture)
 {
     if (!mFirstActivate)
@@ -226,6 +256,21 @@ void Form2::Form_Activate()
     if (guard.test(100, [&] { return mFirstActivate; }))
         mViewport->SetUp(guard); // lines 102 to 130
     guard.run(134, [&] { mFirstActivate = false; });
+    ShowZoomLimits();
+}
+
+// A zoom button that would change nothing is disabled: Zoom In at the largest zoom, Zoom Out at
+// the smallest.
+void Form2::ShowZoomLimits()
+{
+    const bool zoomIn = mViewport->canZoomIn();
+    const bool zoomOut = mViewport->canZoomOut();
+    // The focus of a button reaching its limit goes to the window rather than to the other
+    // button, which the next press of Space would then press; Tab goes on from there.
+    if ((!zoomIn && PushButton1->hasFocus()) || (!zoomOut && PushButton2->hasFocus()))
+        setFocus();
+    PushButton1->setEnabled(zoomIn);
+    PushButton2->setEnabled(zoomOut);
 }
 
 void Form2::setWordFile(const QString &path)
@@ -248,11 +293,13 @@ void Form2::SetVScrollbarByPercent(QScrollBar &VScrollbar, qint16 percent)
 void Form2::PushButton1_Click()
 {
     Guard(Window2, QStringLiteral("PushButton1_Click")).run(100, [&] { mViewport->ZoomStep(0); });
+    ShowZoomLimits();
 }
 
 void Form2::PushButton2_Click()
 {
     Guard(Window2, QStringLiteral("PushButton2_Click")).run(100, [&] { mViewport->ZoomStep(1); });
+    ShowZoomLimits();
 }
 
 void Form2::PushButton6_Click()
@@ -266,11 +313,12 @@ void Form2::PushButton6_Click()
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
     guard.run(104, [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter; });
     guard.run(106, [&] {
+        CommonDialog1.folder = SaveFolder::initial();
         const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);
         CommonDialog1.fileName = choice.fileName;
         chosenFilter = choice.filter;
     });
-    guard.run(108, [&] { chosen = CommonDialog1.fileName; });
+    guard.run(108, [&] { chosen = withChosenExtension(CommonDialog1.fileName, chosenFilter); });
     if (guard.test(110, [&] { return !chosen.isEmpty(); })) {
         if (guard.test(112, [&] { return FileExists(chosen); })) {
             guard.run(114, [&] {
@@ -287,7 +335,8 @@ void Form2::PushButton6_Click()
     }
     // The save itself is one statement: a PDF made by the document engine when the PDF entry was
     // chosen or the name ends in ".pdf", otherwise a byte-for-byte copy of the filled document.
-    // Either writes beside the destination and replaces it only once complete.
+    // Either writes beside the destination and replaces it only once complete. The next Save
+    // dialog opens where this one saved.
     if (answer == MessageBoxes::Yes)
         saved = guard.run(126, [&] {
             if (isPdfChoice(chosen, chosenFilter)) {
@@ -295,6 +344,7 @@ void Form2::PushButton6_Click()
                 ExportPdf(mWordFile, chosen);
             } else
                 CopyFileReplacing(mWordFile, chosen);
+            SaveFolder::remember(chosen);
         });
     // A failed save has shown its report; "Done." would tell the user the opposite.
     if (saved)

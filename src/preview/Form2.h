@@ -36,6 +36,9 @@ public:
     // viewport is set up for the page.
     void setSharperPicture(const QImage &picture);
 
+    // The invitation's text, its values in the order the page reads, for a screen reader.
+    void setPageText(const QStringList &values);
+
     // The filled document in the temporary folder (its full path), which the window owns. A
     // document it held before is deleted.
     void setWordFile(const QString &path);
@@ -58,6 +61,7 @@ private:
     void KeepOnScreen();
     void Form_Load();
     void Form_Activate();
+    void ShowZoomLimits();
     void Form_QueryUnload();
     void Form_Unload();
 

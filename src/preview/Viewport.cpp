@@ -92,6 +92,16 @@ void Viewport::ZoomStep(qint32 ZoomOut)
     SetZoom(ZoomOut == 0 ? mZoom + ZoomIncrement : mZoom - ZoomIncrement);
 }
 
+bool Viewport::canZoomIn() const
+{
+    return mZoom + ZoomIncrement <= MaxZoom;
+}
+
+bool Viewport::canZoomOut() const
+{
+    return mZoom - ZoomIncrement >= MinZoom;
+}
+
 void Viewport::SetZoom(float NewZoom)
 {
     if (NewZoom >= MinZoom && NewZoom <= MaxZoom) {

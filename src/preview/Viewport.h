@@ -59,6 +59,9 @@ public:
     // activate handler, run through its guard.
     void SetUp(Guard &guard);
 
+    // Whether a zoom step in, or out, would be taken.
+    bool canZoomIn() const;
+    bool canZoomOut() const;
     // One zoom step: in for 0, out for any other value.
     void ZoomStep(qint32 ZoomOut);
     // Takes NewZoom and repaints when it lies between 0.25 and 4.0; otherwise does nothing.

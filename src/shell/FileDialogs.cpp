@@ -15,6 +15,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setDefaultSuffix(QString());
+        dialog.setDirectory(settings.folder);
         dialog.selectFile(settings.fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};

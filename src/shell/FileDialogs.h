@@ -16,6 +16,7 @@ public:
         // Display text and pattern of each entry, all separated by vertical bars:
         // "Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf". The first entry is chosen at first.
         QString filter;
+        QString folder; // the folder the dialog opens in
     };
 
     struct SaveChoice

@@ -2,16 +2,27 @@
 
 #include "shell/BackColors.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace {
 const char *const HoverRole = "mistlefoldHoverRole";
 enum HoverRole { ButtonHover = 1, BackgroundHover = 2 };
 // What a window manager's frame adds around a window: its borders, and the title bar above.
 constexpr QSize FrameAllowance(8, 32);
+
+// A screen reader announces a window of the program as a window (a frame), not as a filler.
+QAccessibleInterface *windowAccessible(const QString &, QObject *object)
+{
+    auto *window = qobject_cast<Window *>(object);
+    if (!window || !window->isWindow())
+        return nullptr;
+    return new QAccessibleWidget(window, QAccessible::Window);
+}
 } // namespace
 
 QRect twips(int left, int top, int width, int height)
@@ -27,7 +38,10 @@ QFont designFont(qreal pointSize)
     return font;
 }
 
-Window::Window(QWidget *parent) : QWidget(parent) {}
+Window::Window(QWidget *parent) : QWidget(parent)
+{
+    QAccessible::installFactory(windowAccessible); // once: a factory installed already is kept
+}
 
 void Window::setDesign(int clientWidthTwips, int clientHeightTwips)
 {
@@ -81,6 +95,16 @@ void Window::setMouseIcon(const QCursor &cursor)
 {
     mMouseIcon = cursor;
     applyCursor();
+}
+
+void Window::addShortcut(const QList<QKeySequence> &keys, QAbstractButton *button)
+{
+    auto *shortcut = new QShortcut(this);
+    shortcut->setKeys(keys);
+    connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+    const QString name = button->accessibleName().isEmpty() ? QString(button->text()).remove(QLatin1Char('&'))
+                                                            : button->accessibleName();
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys.constFirst().toString(QKeySequence::NativeText)));
 }
 
 void Window::setFocusOrder(const QList<QWidget *> &order)

@@ -10,6 +10,7 @@
 // 11 the hourglass while a generation runs, 99 the custom pointer whose picture is MouseIcon.
 // The window's pointer governs the pointer shown over the window and the controls that do not
 // choose their own (the command buttons among them).
+class QAbstractButton;
 class QPushButton;
 
 // Window design lengths are in twips; 15 twips make one logical pixel.
@@ -51,6 +52,9 @@ protected:
     // A command button of the design: Arial 11.25 pt bold on white, with the hover feedback; Enter
     // presses it when it has the focus.
     QPushButton *createPushButton(QWidget *parent, const QString &name, const QString &caption, const QRect &rect);
+    // Keys that press the button as a click does (nothing while it is disabled) while this window
+    // is active; its tooltip names the first of them.
+    void addShortcut(const QList<QKeySequence> &keys, QAbstractButton *button);
     // The Tab key visits the controls in this order.
     void setFocusOrder(const QList<QWidget *> &order);
 

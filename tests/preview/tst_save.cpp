@@ -61,6 +61,10 @@ class SaveTest : public TestFixture
         QTest::mouseClick(control(*form, "PushButton6"), Qt::LeftButton);
     }
 
+    // The user's home folder: a fresh one for every test.
+    QString home() const { return environment->root() + QStringLiteral("/home"); }
+
+    QByteArray mHome;
     QWidget mainWindow;
     std::unique_ptr<Form2> form;
     QTemporaryDir destination;
@@ -71,6 +75,9 @@ private slots:
     void init()
     {
         TestFixture::init();
+        mHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home()));
+        QVERIFY(QDir().mkpath(home()));
         form = std::make_unique<Form2>(&mainWindow);
         form->setWordFile(QDir(environment->tempFolder()).filePath(QStringLiteral("plumix24681357.doc")));
         writeAll(form->wordFile(), documentBytes());
@@ -81,24 +88,54 @@ private slots:
     }
     void cleanup()
     {
+        QDir().mkpath(destination.path());
         QFile::setPermissions(destination.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
         form.reset();
         engine.reset();
+        qputenv("HOME", mHome);
         TestFixture::cleanup();
     }
 
+    // The dialog opened in the folder the program was started from, often one the user never
+    // saves in. It opens where the last save went, else in Documents, else at home.
+    void cancellingCopiesNothingAndSaysDone_data()
+    {
+        QTest::addColumn<bool>("documents");
+        QTest::addColumn<bool>("savedBefore");
+        QTest::addColumn<bool>("folderGone");
+        QTest::addColumn<QString>("folder"); // below the home folder; "*" the destination
+        QTest::newRow("a fresh user") << true << false << false << "/Documents";
+        QTest::newRow("a fresh user without Documents") << false << false << false << "";
+        QTest::newRow("after a save") << true << true << false << "*";
+        QTest::newRow("the last save's folder is gone") << true << true << true << "/Documents";
+    }
     void cancellingCopiesNothingAndSaysDone()
     {
+        QFETCH(bool, documents);
+        QFETCH(bool, savedBefore);
+        QFETCH(bool, folderGone);
+        QFETCH(QString, folder);
+        if (documents)
+            QVERIFY(QDir(home()).mkdir(QStringLiteral("Documents")));
+        if (savedBefore) {
+            save(target(QStringLiteral("invite.doc")));
+            boxes->shown.clear();
+            dialogs->shown.clear();
+        }
+        if (folderGone)
+            QVERIFY(QDir(destination.path()).removeRecursively());
         save(QString());
         QCOMPARE(dialogs->shown.size(), 1);
+        QCOMPARE(dialogs->shown[0].folder, folder == "*" ? destination.path() : home() + folder);
         QCOMPARE(dialogs->shown[0].fileName, QString());
         QCOMPARE(dialogs->shown[0].title, QStringLiteral("Save File"));
         QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf"));
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(boxes->shown[0].title, AppInfo::appTitle());
-        QCOMPARE(destinationFiles(), QStringList());
+        if (!savedBefore)
+            QCOMPARE(destinationFiles(), QStringList());
     }
 
     void aNewFileIsAByteForByteCopy()
@@ -124,39 +161,55 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<bool>("pdf");
-        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << true;
-        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << true;
-        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << true;
-        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true;
-        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false;
+        QTest::addColumn<QString>("written");
+        // A PDF without its extension is not opened as one by mail programs and other machines.
+        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << true << "invite.pdf";
+        QTest::newRow("PDF entry, name with another extension") << "invite.v2" << PdfFiles << true << "invite.v2";
+        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << true << "invite.pdf";
+        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << true << "invite.pdf";
+        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true << "INVITE.PDF";
+        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false << "invite.pdf.doc";
     }
     void theChosenFormatIsWritten()
     {
         QFETCH(QString, name);
         QFETCH(QString, filter);
         QFETCH(bool, pdf);
+        QFETCH(QString, written);
         save(target(name), filter);
         QCOMPARE(boxes->texts(), QStringList{Done});
-        QCOMPARE(destinationFiles(), QStringList{name});
-        const QByteArray written = readAll(target(name));
+        QCOMPARE(destinationFiles(), QStringList{written});
+        const QByteArray bytes = readAll(target(written));
         if (pdf) {
-            QVERIFY2(written.startsWith("%PDF-1.4 scripted\nChristmas party at the home of Ilse and Bram Ketterly"),
-                     written.left(80).constData());
+            QVERIFY2(bytes.startsWith("%PDF-1.4 scripted\nChristmas party at the home of Ilse and Bram Ketterly"),
+                     bytes.left(80).constData());
             QCOMPARE(engine->logOf(QStringLiteral("Documents.Open")),
                      QStringList{"Documents.Open(" + form->wordFile() + ",ReadOnly:=True)"});
             QCOMPARE(engine->logOf(QStringLiteral("Document.ExportAsFixedFormat")).size(), 1);
         } else {
-            QCOMPARE(written, documentBytes());
+            QCOMPARE(bytes, documentBytes());
             QCOMPARE(engine->log, QStringList());
         }
     }
 
+    // The question names the file that would be replaced, with the extension a PDF gets.
+    void answeringNoKeepsTheExistingFile_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("existing");
+        QTest::newRow("Word file") << "invite.doc" << WordFiles << "invite.doc";
+        QTest::newRow("PDF typed without extension") << "invite" << PdfFiles << "invite.pdf";
+    }
     void answeringNoKeepsTheExistingFile()
     {
-        const QString chosen = target(QStringLiteral("invite.doc"));
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, existing);
+        const QString chosen = target(existing);
         writeAll(chosen, "the guest list");
         boxes->answers.enqueue(MessageBoxes::No);
-        save(chosen);
+        save(target(typed), filter);
         QCOMPARE(boxes->shown.size(), 2);
         const MessageBoxes::Message question = boxes->shown[0];
         QCOMPARE(question.text, QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"));
@@ -165,6 +218,7 @@ private slots:
         QCOMPARE(question.title, AppInfo::appTitle());
         QCOMPARE(boxes->shown[1].text, Done);
         QCOMPARE(readAll(chosen), QByteArray("the guest list"));
+        QCOMPARE(destinationFiles(), QStringList{existing});
     }
 
     void answeringYesReplacesTheExistingFile()
