@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 #include <atomic>
 #include <cmath>
@@ -62,8 +63,14 @@ void close(OfficeSession &session, const Reference<css::lang::XComponent> &model
 
 double screenDotsPerInch()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return ScreenDotsPerInch * (screen ? screen->devicePixelRatio() : 1.0);
+    static std::atomic<double> lastRead{ScreenDotsPerInch};
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread()
+        && qobject_cast<const QGuiApplication *>(application)) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        lastRead = ScreenDotsPerInch * (screen ? screen->devicePixelRatio() : 1.0);
+    }
+    return lastRead;
 }
 
 QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch)
