@@ -1,6 +1,7 @@
 #include "generation/ExportPdf.h"
 
 #include "automation/CreateObject.h"
+#include "automation/WordConstants.h"
 #include "generation/TempFolder.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr qint32 ExportFormatPdf = 17; // wdExportFormatPDF
 
 // Opens the document, exports it to path and closes it; the instance quits whatever happens, and
 // the first failure is passed on.
@@ -22,7 +22,7 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
         const Object document =
             word.object(u"Documents"_qs).call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}}).toObject();
         document.call(u"ExportAsFixedFormat"_qs, {},
-                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, ExportFormatPdf}});
+                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, WordConstants::ExportFormatPdf}});
         document.call(u"Close"_qs);
     } catch (const RuntimeError &) {
         try {

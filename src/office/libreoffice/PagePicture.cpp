@@ -2,6 +2,7 @@
 
 #include "FileWrite.h"
 
+#include "shell/PageDensity.h"
 #include "shell/ProgramClipboard.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -21,8 +22,6 @@
 
 namespace {
 
-constexpr double ScreenDotsPerInch = 96.0;
-constexpr double MetresPerInch = 0.0254;
 constexpr double HundredthsOfMillimetrePerInch = 2540.0;
 
 // The first page's size in hundredths of a millimetre.
