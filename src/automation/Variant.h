@@ -31,7 +31,6 @@ public:
     Type type() const;
     bool isEmpty() const { return type() == Type::Empty; }
     bool isMissing() const { return type() == Type::Missing; }
-    bool isObject() const { return type() == Type::Object; }
 
     // Conversions as automation does them; a value that cannot be converted throws
     // RuntimeError "Type mismatch".

@@ -34,9 +34,7 @@ public:
     void clearPicture();
 
     void setAutoSize(bool on);
-    bool autoSize() const { return mAutoSize; }
     void setAutoRedraw(bool on);
-    bool autoRedraw() const { return mAutoRedraw; }
     void setBackColor(const QColor &color);
     QColor backColor() const { return mBackColor; }
     void setBorder(Border border);
