@@ -138,6 +138,8 @@ done
 [ -n "$office" ] || fail "the program's office did not start within 60 s" "$work/program.log"
 say "its office runs"
 kill -TERM "$program"
+for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
+! kill -0 "$program" 2>/dev/null || fail "the program did not end within 30 s of SIGTERM" "$work/program.log"
 wait "$program" || true
 for _ in $(seq 100); do [ -z "$(inside)" ] && break; sleep 0.2; done
 [ -z "$(inside)" ] || fail "processes left behind after the program ended: $(inside | xargs ps -o pid=,args= -p)"
@@ -155,7 +157,7 @@ in_root apt-get purge -y -q mistlefold >"$work/purge.log" 2>&1 || fail "apt-get 
 listing >"$work/files-purged"
 added=$(comm -13 "$work/files-installed" "$work/files-purged")
 [ -z "$added" ] || fail "purging the package made files: $added"
-others=$(comm -23 "$work/files-installed" "$work/files-purged" | grep -v '^/var/lib/dpkg/info/mistlefold\.' |
+others=$(comm -23 "$work/files-installed" "$work/files-purged" | { grep -v '^/var/lib/dpkg/info/mistlefold\.' || true; } |
   comm -23 - "$work/package-files")
 [ -z "$others" ] || fail "purging the package took files that were not its own: $others"
 left=
