@@ -2,8 +2,8 @@
 # Checks the Debian package the way a Debian user meets it: builds it (cpack -G DEB from a build
 # without tests), has lintian look at it (no error allowed), installs it with apt-get into a fresh
 # Debian 12 made by debootstrap, starts the installed program as an ordinary user on a private
-# Xvfb until its main window shows and its office runs, ends it, and purges the package, which must
-# take every file it brought and nothing else.
+# Xvfb until its main window shows and its office runs, makes an invitation with it, ends it, and
+# purges the package, which must take every file it brought and nothing else.
 #
 #   scripts/check-package.sh [BUILD_FOLDER]     (default: build)
 #
@@ -44,7 +44,7 @@ in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HO
   DEBIAN_FRONTEND=noninteractive "$@"; }
 
 [ "$(id -u)" -eq 0 ] || skip "needs root to make and enter a Debian 12 (debootstrap, chroot)"
-for tool in cpack lintian debootstrap Xvfb xwininfo; do
+for tool in cpack lintian debootstrap Xvfb xwininfo xprop xdotool; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup.sh installs it)"
 done
 
@@ -137,6 +137,22 @@ for _ in $(seq 120); do
 done
 [ -n "$office" ] || fail "the program's office did not start within 60 s" "$work/program.log"
 say "its office runs"
+# "Start Creating Template", the button across the top of the main window: the office fills the
+# invitation and pictures its page with what the package brought (Writer, Draw, the fonts), and
+# the preview window (an ordinary window; a message box would be a dialog) shows it.
+main=$(DISPLAY=$display xdotool search --onlyvisible --name '^Mistlefold$' | head -1)
+width=$(DISPLAY=$display xwininfo -id "$main" | sed -n 's/^ *Width: //p')
+DISPLAY=$display xdotool mousemove --window "$main" $((width / 2)) 20 click 1
+preview=
+for _ in $(seq 120); do
+  for w in $(DISPLAY=$display xdotool search --onlyvisible --name '^Mistlefold$'); do
+    [ "$w" != "$main" ] && DISPLAY=$display xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q '_TYPE_NORMAL' && preview=$w
+  done
+  [ -n "$preview" ] && break
+  sleep 0.5
+done
+[ -n "$preview" ] || fail "no preview within 60 s of \"Start Creating Template\"" "$work/program.log"
+say "the invitation's preview shown $((SECONDS - step)) s after start"
 kill -TERM "$program"
 for _ in $(seq 150); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done
 ! kill -0 "$program" 2>/dev/null || fail "the program did not end within 30 s of SIGTERM" "$work/program.log"

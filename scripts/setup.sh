@@ -17,8 +17,9 @@ packages=(
   poppler-utils
   # the Debian package: cpack finds the packages of the libraries the program links with
   # dpkg-shlibdeps, its programs with file; the package check (scripts/check-package.sh) installs
-  # it into a fresh Debian 12 made by debootstrap, and has lintian look at it
-  dpkg-dev file debootstrap lintian
+  # it into a fresh Debian 12 made by debootstrap, has lintian look at it, and clicks the installed
+  # program with xdotool
+  dpkg-dev file debootstrap lintian xdotool
 )
 # the fonts the page is set in, listed once for this script and the Debian package
 while read -r font _; do
