@@ -10,20 +10,21 @@ packages=(
   qt6-base-dev
   # the document engine and its SDK
   libreoffice-writer-nogui libreoffice-draw-nogui libreoffice-dev
-  # fonts every reader of the invitation has (Liberation stands in for Arial / Times New Roman)
-  fonts-liberation
-  # emoji and symbols typed in a field, drawn on the page and in its PDF (a colour emoji font's
-  # glyphs would vanish from the office's PDF export)
-  fonts-symbola
-  # every script a value may be typed in: FreeSerif and FreeSans (6.6 MB) draw Hebrew, Arabic, Thai,
-  # Devanagari, Greek and Cyrillic; WenQuanYi Micro Hei (5 MB) Chinese, Japanese and Korean
-  fonts-freefont-ttf fonts-wqy-microhei
   # the tests of the real windows and dialogs on a private X display of their own (Xvfb, and
   # xprop to read the titles the window manager gets; the launch benchmark watches with xev)
   xvfb x11-utils
   # the tests read what the exported PDFs show
   poppler-utils
+  # the Debian package: cpack finds the packages of the libraries the program links with
+  # dpkg-shlibdeps, its programs with file; the package check (scripts/check-package.sh) installs
+  # it into a fresh Debian 12 made by debootstrap, has lintian look at it, and clicks the installed
+  # program with xdotool
+  dpkg-dev file debootstrap lintian xdotool
 )
+# the fonts the page is set in, listed once for this script and the Debian package
+while read -r font _; do
+  [[ -z "$font" || "$font" == \#* ]] || packages+=("$font")
+done <"$(dirname "$0")/page-fonts"
 
 missing=()
 for p in "${packages[@]}"; do
