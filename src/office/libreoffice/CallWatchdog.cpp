@@ -63,8 +63,11 @@ void CallWatchdog::watch()
         }
         const auto first = std::min_element(mDeadlines.begin(), mDeadlines.end(),
                                             [](const auto &a, const auto &b) { return a.second < b.second; });
-        if (std::chrono::steady_clock::now() < first->second) {
-            mWake.wait_until(lock, first->second);
+        // A copy: the wait lets go of the lock, and a call that returns meanwhile takes its
+        // deadline out of the map.
+        const auto deadline = first->second;
+        if (std::chrono::steady_clock::now() < deadline) {
+            mWake.wait_until(lock, deadline);
             continue;
         }
         // The office is ended for every call in flight at once.
