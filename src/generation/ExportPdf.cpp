@@ -36,14 +36,19 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
 
 } // namespace
 
-void ExportPdf(const QString &documentPath, const QString &destination)
+void checkExportDestination(const QString &destination)
 {
-    // What the office could only say in its own terms is said before it starts.
     const QFileInfo target(destination);
     const QFileInfo folder(target.absolutePath());
     if (destination.isEmpty() || target.isDir() || !folder.isDir() || !folder.isWritable()
         || (target.exists() && !target.isWritable()))
         throw RuntimeError(describeFileFailure(destination));
+}
+
+void ExportPdf(const QString &documentPath, const QString &destination)
+{
+    // What the office could only say in its own terms is said before it starts.
+    checkExportDestination(destination);
     if (!FileExists(documentPath))
         raise(StandardError::FileNotFound);
     // The engine writes the PDF among the program's work files; it reaches the destination only

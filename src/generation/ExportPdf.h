@@ -9,3 +9,7 @@
 // description and leaves an existing destination as it was and no temporary file behind.
 // Not guarded: the caller (the preview's save command) reports the failure with its own line.
 void ExportPdf(const QString &documentPath, const QString &destination);
+
+// Throws RuntimeError describing why destination cannot be written (an empty name, a folder, a
+// missing or read-only folder, a read-only file), before the office is asked to make anything.
+void checkExportDestination(const QString &destination);

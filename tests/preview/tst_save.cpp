@@ -5,6 +5,7 @@
 #include "ScriptedWordServer.h"
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
+#include "generation/PageSharpening.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -42,6 +43,7 @@ QByteArray documentBytes()
 const QString Done = QStringLiteral("Done.");
 const QString WordFiles = QStringLiteral("Word Files (*.doc)");
 const QString PdfFiles = QStringLiteral("PDF Files (*.pdf)");
+const QString PngFiles = QStringLiteral("PNG Image (*.png)");
 
 } // namespace
 
@@ -70,6 +72,8 @@ class SaveTest : public TestFixture
     QTemporaryDir destination;
     // The document engine a PDF is made by; a .doc save never touches it.
     std::unique_ptr<ScriptedWordServer> engine;
+    // The pages the engine rendered, as "document@dots per inch".
+    QStringList rendered;
 
 private slots:
     void init()
@@ -85,6 +89,13 @@ private slots:
         engine = std::make_unique<ScriptedWordServer>();
         engine->registerAs(WordProgId);
         engine->content.stories = {QStringLiteral("Christmas party at the home of Ilse and Bram Ketterly")};
+        rendered.clear();
+        PageSharpening::setRenderer([this](const QString &document, double dotsPerInch) {
+            rendered.append(document + '@' + QString::number(dotsPerInch));
+            QImage page(qRound(8.5 * dotsPerInch), 11 * dotsPerInch, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            return page;
+        });
     }
     void cleanup()
     {
@@ -92,6 +103,7 @@ private slots:
         QFile::setPermissions(destination.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
+        PageSharpening::setRenderer(nullptr);
         form.reset();
         engine.reset();
         qputenv("HOME", mHome);
@@ -131,7 +143,7 @@ private slots:
         QCOMPARE(dialogs->shown[0].folder, folder == "*" ? destination.path() : home() + folder);
         QCOMPARE(dialogs->shown[0].fileName, QString());
         QCOMPARE(dialogs->shown[0].title, QStringLiteral("Save File"));
-        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf"));
+        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf|PNG Image (*.png)|*.png"));
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(boxes->shown[0].title, AppInfo::appTitle());
         if (!savedBefore)
@@ -154,33 +166,41 @@ private slots:
         QCOMPARE(engine->log, QStringList());
     }
 
-    // The PDF entry, or a name ending in ".pdf" under either entry, gives a PDF made by the
-    // engine from the filled document; any other name under the Word entry a copy.
+    // The PDF or PNG entry, or a name ending in ".pdf" or ".png" under any entry, gives a PDF or a
+    // 300 dpi picture made by the engine from the filled document; any other name under the Word
+    // entry a copy.
     void theChosenFormatIsWritten_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("written");
         // A PDF without its extension is not opened as one by mail programs and other machines.
-        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << true << "invite.pdf";
-        QTest::newRow("PDF entry, name with another extension") << "invite.v2" << PdfFiles << true << "invite.v2";
-        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << true << "invite.pdf";
-        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << true << "invite.pdf";
-        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true << "INVITE.PDF";
-        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false << "invite.pdf.doc";
+        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << "pdf" << "invite.pdf";
+        QTest::newRow("PDF entry, name with another extension") << "invite.v2" << PdfFiles << "pdf" << "invite.v2";
+        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << "pdf" << "INVITE.PDF";
+        QTest::newRow("PNG entry, name without extension") << "invite" << PngFiles << "png" << "invite.png";
+        QTest::newRow("Word entry, .PNG name") << "invite.PNG" << WordFiles << "png" << "invite.PNG";
+        QTest::newRow("PNG entry, .pdf name") << "invite.pdf" << PngFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << "doc" << "invite.pdf.doc";
     }
     void theChosenFormatIsWritten()
     {
         QFETCH(QString, name);
         QFETCH(QString, filter);
-        QFETCH(bool, pdf);
+        QFETCH(QString, format);
         QFETCH(QString, written);
         save(target(name), filter);
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(destinationFiles(), QStringList{written});
         const QByteArray bytes = readAll(target(written));
-        if (pdf) {
+        if (format == "png") {
+            QCOMPARE(QImage::fromData(bytes, "PNG").size(), QSize(2550, 3300));
+            QCOMPARE(rendered, QStringList{form->wordFile() + "@300"});
+            QCOMPARE(engine->applicationsQuit, 1);
+        } else if (format == "pdf") {
             QVERIFY2(bytes.startsWith("%PDF-1.4 scripted\nChristmas party at the home of Ilse and Bram Ketterly"),
                      bytes.left(80).constData());
             QCOMPARE(engine->logOf(QStringLiteral("Documents.Open")),
@@ -190,6 +210,8 @@ private slots:
             QCOMPARE(bytes, documentBytes());
             QCOMPARE(engine->log, QStringList());
         }
+        if (format != "png")
+            QCOMPARE(rendered, QStringList());
     }
 
     // The question names the file that would be replaced, with the extension a PDF gets.
@@ -200,6 +222,7 @@ private slots:
         QTest::addColumn<QString>("existing");
         QTest::newRow("Word file") << "invite.doc" << WordFiles << "invite.doc";
         QTest::newRow("PDF typed without extension") << "invite" << PdfFiles << "invite.pdf";
+        QTest::newRow("PNG typed without extension") << "invite" << PngFiles << "invite.png";
     }
     void answeringNoKeepsTheExistingFile()
     {
