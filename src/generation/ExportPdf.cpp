@@ -13,16 +13,24 @@ namespace {
 
 constexpr qint32 ExportFormatPdf = 17; // wdExportFormatPDF
 
-// Opens the document, exports it to path and closes it; the instance quits whatever happens, and
-// the first failure is passed on.
+// Exports the open document to path as a PDF.
 void exportThroughEngine(const QString &documentPath, const QString &path)
+{
+    withDocumentReadOnly(documentPath, [&](const Object &document) {
+        document.call(u"ExportAsFixedFormat"_qs, {},
+                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, ExportFormatPdf}});
+    });
+}
+
+} // namespace
+
+void withDocumentReadOnly(const QString &documentPath, const std::function<void(const Object &document)> &work)
 {
     const Object word = CreateObject(WordProgId);
     try {
         const Object document =
             word.object(u"Documents"_qs).call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}}).toObject();
-        document.call(u"ExportAsFixedFormat"_qs, {},
-                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, ExportFormatPdf}});
+        work(document);
         document.call(u"Close"_qs);
     } catch (const RuntimeError &) {
         try {
@@ -33,8 +41,6 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
     }
     word.call(u"Quit"_qs);
 }
-
-} // namespace
 
 void checkExportDestination(const QString &destination)
 {

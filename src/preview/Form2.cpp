@@ -2,11 +2,13 @@
 
 #include "generation/ExportPdf.h"
 #include "generation/PageSharpening.h"
+#include "generation/PrintDocument.h"
 #include "generation/RenderPage.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
 #include "preview/SaveFolder.h"
 #include "preview/ScrollBar.h"
+#include "preview/StretchedPicture.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -14,6 +16,7 @@
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PrintDialogs.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
@@ -40,6 +43,8 @@ const QString Window2 = QStringLiteral("Form2");
 const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
 const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
 const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png");
+
+constexpr int TwipsPerPixel = 15; // at 96 dots per inch
 
 enum class SaveFormat { Word, Pdf, Png };
 
@@ -186,6 +191,10 @@ void Form2::createControls()
     mCopyAction->setShortcut(QKeySequence::Copy);
     addAction(mCopyAction);
     connect(mCopyAction, &QAction::triggered, this, &Form2::CopyPicture);
+    mPrintAction = new QAction(QStringLiteral("&Print..."), this);
+    mPrintAction->setShortcut(QKeySequence::Print);
+    addAction(mPrintAction);
+    connect(mPrintAction, &QAction::triggered, this, &Form2::PrintInvitation);
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder(
@@ -405,10 +414,30 @@ void Form2::CopyPicture()
         guard.run(102, [&] { QGuiApplication::clipboard()->setImage(page); });
 }
 
+// The page is printed at the template's page size, which the page picture covers at 96 dots per
+// inch: 15 twips a pixel.
+void Form2::PrintInvitation()
+{
+    Guard guard(Window2, QStringLiteral("PrintInvitation"));
+    PrintDialogs::PrintChoice choice;
+    guard.run(100, [&] { choice = PrintDialogs::instance().choosePrinter(); });
+    if (!choice.accepted)
+        return;
+    guard.run(102, [&] {
+        const HourglassWhileBusy busy(*this);
+        if (!choice.outputFile.isEmpty())
+            ExportPdf(mWordFile, choice.outputFile);
+        else
+            PrintDocument(mWordFile, choice.printerName, choice.copies,
+                          StretchedPicture::logicalSize(mPagePicture) * TwipsPerPixel);
+    });
+}
+
 void Form2::showPageMenu(const QPoint &globalPos)
 {
     QMenu menu(this);
     menu.addAction(mCopyAction);
+    menu.addAction(mPrintAction);
     menu.exec(globalPos);
 }
 

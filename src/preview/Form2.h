@@ -76,6 +76,10 @@ private:
     // Ctrl+C and "Copy Picture" in the page's context menu: the page on the system clipboard, at
     // twice the screen's density.
     void CopyPicture();
+    // Ctrl+P and "Print..." in the page's context menu: the system's Print dialog, then the
+    // invitation printed by the document engine on the printer chosen, or its PDF with "Print to
+    // file".
+    void PrintInvitation();
     // The page's context menu at a point on the screen.
     void showPageMenu(const QPoint &globalPos);
 
@@ -96,6 +100,7 @@ private:
     QPushButton *PushButton8 = nullptr;
     // The page's commands, in its context menu and on their keys.
     QAction *mCopyAction = nullptr;
+    QAction *mPrintAction = nullptr;
     // The Save dialog's settings.
     FileDialogs::SaveSettings CommonDialog1;
 

@@ -6,6 +6,7 @@
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
 #include "generation/PageSharpening.h"
+#include "shell/PrintDialogs.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -44,6 +45,19 @@ const QString Done = QStringLiteral("Done.");
 const QString WordFiles = QStringLiteral("Word Files (*.doc)");
 const QString PdfFiles = QStringLiteral("PDF Files (*.pdf)");
 const QString PngFiles = QStringLiteral("PNG Image (*.png)");
+
+// Stands in for the Print dialog: answers with the choice set, and counts its showings.
+class ChosenPrinter : public StandIn<PrintDialogs>
+{
+public:
+    PrintChoice choosePrinter() override
+    {
+        ++shown;
+        return choice;
+    }
+    PrintChoice choice;
+    int shown = 0;
+};
 
 } // namespace
 
@@ -302,6 +316,57 @@ private slots:
         QCOMPARE(readAll(chosen), QByteArray("last year's invitation"));
         QCOMPARE(destinationFiles(), QStringList{QStringLiteral("invite.pdf")});
         QCOMPARE(engine->applicationsQuit, 1);
+    }
+
+    // Ctrl+P: the Print dialog, then the page printed by the engine on the printer chosen, with
+    // the copies and the template's page size (Letter, in twips); "Print to file" writes the PDF.
+    // A printer failure is reported in words and the preview stays.
+    void ctrlPPrintsThroughTheEngine_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<QString>("report");
+        const QString asked = "Document.PrintOut(Printer:=Hall Laser,Copies:=3&,Pages:=1,"
+                              "PrintZoomPaperWidth:=12240&,PrintZoomPaperHeight:=15840&)";
+        QTest::newRow("printer") << true << "Hall Laser" << "" << "" << QStringList{asked} << "";
+        QTest::newRow("print to file") << true << "" << "invite.pdf" << "" << QStringList{} << "";
+        QTest::newRow("cancelled") << false << "" << "" << "" << QStringList{} << "";
+        QTest::newRow("printer stopped") << true << "Hall Laser" << "" << "The printer Hall Laser is not available."
+                                         << QStringList{asked} << "The printer Hall Laser is not available.";
+    }
+    void ctrlPPrintsThroughTheEngine()
+    {
+        QFETCH(bool, accepted);
+        QFETCH(QString, printer);
+        QFETCH(QString, file);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, report);
+        ChosenPrinter dialog;
+        dialog.choice = {accepted, printer, file.isEmpty() ? QString() : target(file), 3};
+        if (!failure.isEmpty())
+            engine->fail(QStringLiteral("Document.PrintOut"), failure);
+        QImage page(816, 1056, QImage::Format_RGB32);
+        page.setDotsPerMeterX(3780);
+        page.setDotsPerMeterY(3780);
+        form->setPicture(page);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(dialog.shown, 1);
+        QCOMPARE(engine->logOf(QStringLiteral("Document.PrintOut")), printed);
+        QCOMPARE(engine->applicationsQuit, accepted ? 1 : 0);
+        QCOMPARE(destinationFiles(), file.isEmpty() ? QStringList() : QStringList{file});
+        QCOMPARE(boxes->reports().size(), report.isEmpty() ? 0 : 1);
+        if (!report.isEmpty())
+            QVERIFY2(boxes->reports()[0].startsWith(report + "\r\nin Tinselmark2021/08/31.Form2.PrintInvitation at line 102"),
+                     qPrintable(boxes->reports()[0]));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->MousePointer(), 0);
     }
 
     void aReadOnlyFolderKeepsTheOldFile()
