@@ -1,6 +1,7 @@
 #include "generation/ExportPdf.h"
 
 #include "automation/CreateObject.h"
+#include "automation/WordConstants.h"
 #include "generation/TempFolder.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
@@ -11,14 +12,12 @@
 
 namespace {
 
-constexpr qint32 ExportFormatPdf = 17; // wdExportFormatPDF
-
 // Exports the open document to path as a PDF.
 void exportThroughEngine(const QString &documentPath, const QString &path)
 {
     withDocumentReadOnly(documentPath, [&](const Object &document) {
         document.call(u"ExportAsFixedFormat"_qs, {},
-                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, ExportFormatPdf}});
+                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, WordConstants::ExportFormatPdf}});
     });
 }
 

@@ -1,6 +1,7 @@
 #include "generation/FitText.h"
 
 #include "automation/Object.h"
+#include "automation/WordConstants.h"
 #include "generation/DateTimeTexts.h"
 #include "generation/PartyDetails.h"
 #include "shell/Guard.h"
@@ -15,8 +16,6 @@ namespace {
 constexpr double Step = 0.5;
 constexpr int MarginSteps = 1;
 constexpr double SmallestShare = 0.6;
-// What Font.Size reads for a text of mixed sizes.
-constexpr double MixedSizes = 9999999;
 
 // The fields in the order they are reported, and the values the replacement put in for them.
 const char16_t *const FieldNames[] = {u"Given By", u"Street Address", u"City", u"State", u"Date", u"Time"};
@@ -116,7 +115,7 @@ QStringList FitText(Guard &g, const Object &document, const PartyDetails &detail
             design = font.get(u"Size"_qs).toDouble();
         });
         bool fits = false;
-        if (measured && design != MixedSizes)
+        if (measured && design != WordConstants::Undefined)
             g.run(222, [&] { fits = shrinkToFit(frame, font, design); });
         if (!fits)
             g.run(224, [&] {

@@ -1,6 +1,7 @@
 #include "generation/PageSharpening.h"
 
 #include "generation/Generation.h"
+#include "shell/PageDensity.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr double MetresPerInch = 0.0254;
-constexpr double ScreenDotsPerInch = 96.0;
 // How long the preview must have stayed before its page is sharpened: a user who goes back and
 // starts again at once finds the office free, not busy with a picture nobody will see (the
 // office does one thing at a time, and a render under way cannot be interrupted).

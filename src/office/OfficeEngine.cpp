@@ -8,21 +8,23 @@
 #include <QCoreApplication>
 #include <QLibrary>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
 
-OfficeModule *loadedModule = nullptr;
-bool cleanupRegistered = false;
-QString loadFailure;
+// Worker threads create "Word.Application" and render pages too: the module is loaded under a
+// lock, and its pointer and the clean-up flag are read without one.
+std::mutex loading;
+std::atomic<OfficeModule *> loadedModule = nullptr;
+std::atomic<bool> cleanupRegistered = false;
+QString loadFailure; // under loading
 
 OfficeModule &loadModule()
 {
-    // Worker threads may create "Word.Application" too.
-    static std::mutex loading;
     std::lock_guard lock(loading);
-    if (loadedModule)
-        return *loadedModule;
+    if (OfficeModule *module = loadedModule)
+        return *module;
     // Kept loaded for the rest of the program: the module owns the office process.
     static QLibrary library;
     library.setFileName(officeModulePath());
@@ -44,10 +46,8 @@ OfficeModule &loadModule()
 // The office must end with the program; the hook is added again after a shutdown.
 void ensureCleanup()
 {
-    if (!cleanupRegistered) {
-        cleanupRegistered = true;
+    if (!cleanupRegistered.exchange(true))
         Program::addCleanup(shutdownOfficeEngine);
-    }
 }
 
 } // namespace
@@ -67,16 +67,17 @@ OfficeModule &officeModule()
 QImage renderFirstPage(const QString &documentPath, double dotsPerInch)
 {
     // Reads the module's pointer only: a worker thread never loads the module.
-    if (!loadedModule)
+    OfficeModule *module = loadedModule;
+    if (!module)
         throw RuntimeError(QStringLiteral("The document engine is not running."));
-    return loadedModule->renderFirstPage(documentPath, dotsPerInch);
+    return module->renderFirstPage(documentPath, dotsPerInch);
 }
 
 void shutdownOfficeEngine()
 {
     cleanupRegistered = false;
-    if (loadedModule)
-        loadedModule->shutdown();
+    if (OfficeModule *module = loadedModule)
+        module->shutdown();
 }
 
 void registerOfficeEngine()
@@ -129,7 +130,8 @@ void setOfficeEngineStartFailureHandler(std::function<void(const QString &cause)
 
 QString officeEngineFailureCause()
 {
-    if (!loadedModule)
-        return loadFailure;
-    return loadedModule->lastFailure();
+    if (OfficeModule *module = loadedModule)
+        return module->lastFailure();
+    std::lock_guard lock(loading);
+    return loadFailure;
 }

@@ -16,6 +16,7 @@
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PageDensity.h"
 #include "shell/PrintDialogs.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
@@ -44,7 +45,7 @@ const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
 const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
 const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png");
 
-constexpr int TwipsPerPixel = 15; // at 96 dots per inch
+constexpr double TwipsPerInch = 1440;
 
 enum class SaveFormat { Word, Pdf, Png };
 
@@ -414,8 +415,8 @@ void Form2::CopyPicture()
         guard.run(102, [&] { QGuiApplication::clipboard()->setImage(page); });
 }
 
-// The page is printed at the template's page size, which the page picture covers at 96 dots per
-// inch: 15 twips a pixel.
+// The page is printed at the template's page size, which the page picture covers at the screen's
+// page density.
 void Form2::PrintInvitation()
 {
     Guard guard(Window2, QStringLiteral("PrintInvitation"));
@@ -429,7 +430,7 @@ void Form2::PrintInvitation()
             ExportPdf(mWordFile, choice.outputFile);
         else
             PrintDocument(mWordFile, choice.printerName, choice.copies,
-                          StretchedPicture::logicalSize(mPagePicture) * TwipsPerPixel);
+                          StretchedPicture::logicalSize(mPagePicture) * (TwipsPerInch / ScreenDotsPerInch));
     });
 }
 

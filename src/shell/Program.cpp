@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <mutex>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -14,11 +15,9 @@
 namespace {
 // Read by the office module's threads as well as the user-interface thread.
 std::atomic<bool> ended = false;
-std::vector<std::function<void()>> &cleanups()
-{
-    static std::vector<std::function<void()>> hooks;
-    return hooks;
-}
+// Hooks are added from worker threads too (the temporary folder is first asked for there, say).
+std::mutex cleanupsMutex;
+std::vector<std::function<void()>> cleanups;
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalPipe[2] = {-1, -1};
@@ -81,13 +80,18 @@ void Program::resetEnded()
 
 void Program::addCleanup(std::function<void()> cleanup)
 {
-    cleanups().push_back(std::move(cleanup));
+    std::lock_guard lock(cleanupsMutex);
+    cleanups.push_back(std::move(cleanup));
 }
 
 void Program::runCleanups()
 {
-    auto hooks = std::move(cleanups());
-    cleanups().clear();
+    // Run outside the lock: a hook may add another (for the next run in tests).
+    std::vector<std::function<void()>> hooks;
+    {
+        std::lock_guard lock(cleanupsMutex);
+        hooks.swap(cleanups);
+    }
     for (auto &hook : hooks)
         hook();
 }

@@ -24,7 +24,7 @@ bool hasEnded();
 // Clears the ended state (tests that end the program more than once in one process).
 void resetEnded();
 
-// Work to do when the program ends, in the order added.
+// Work to do when the program ends, in the order added. Any thread may add.
 void addCleanup(std::function<void()> cleanup);
 // Runs the clean-up hooks once; EndProgram and a normal return from main both call it.
 void runCleanups();

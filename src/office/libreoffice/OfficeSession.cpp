@@ -237,9 +237,12 @@ void OfficeSession::run(const QString &what, const std::function<void()> &work)
         work();
         return;
     }
-    ensureAlive();
+    {
+        std::lock_guard gate(mCallGate);
+        ensureAlive();
+        ++mCallsInFlight;
+    }
     std::exception_ptr error;
-    ++mCallsInFlight;
     const auto job = WorkThreads::post([&] {
         callingSession = this;
         try {
@@ -368,9 +371,14 @@ void OfficeSession::disposeBridge()
 
 void OfficeSession::shutdown()
 {
-    // Only an idle office that answers is asked to end; the rest is killed at once.
-    const bool ask = isAlive() && mCallsInFlight == 0 && !Program::hasEnded();
-    mEnded = true;
+    // Only an idle office that answers is asked to end; the rest is killed at once. Once ended,
+    // no call begins, so the office is asked here, on this thread, with nothing else in flight.
+    bool ask = false;
+    {
+        std::lock_guard gate(mCallGate);
+        ask = isAlive() && mCallsInFlight == 0 && !Program::hasEnded();
+        mEnded = true;
+    }
     if (!ask) {
         killNow();
         return;

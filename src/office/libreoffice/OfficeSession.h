@@ -133,6 +133,9 @@ private:
     CallWatchdog mWatchdog;
     std::shared_ptr<std::atomic<bool>> mBridgeDisposed = std::make_shared<std::atomic<bool>>(false);
     std::mutex mConnectionMutex; // the bridge being set while shutdown may dispose it
+    // A call begins, or shutdown decides between asking the office to end and killing it: never
+    // both at once, so that no call starts while the office is being asked to end.
+    std::mutex mCallGate;
     Reference<css::bridge::XBridge> mBridge;
     Reference<css::uno::XComponentContext> mContext;
     Reference<css::frame::XDesktop2> mDesktop;

@@ -2,6 +2,7 @@
 
 #include "FileWrite.h"
 
+#include "shell/PageDensity.h"
 #include "shell/ProgramClipboard.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -14,14 +15,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 #include <atomic>
 #include <cmath>
 
 namespace {
 
-constexpr double ScreenDotsPerInch = 96.0;
-constexpr double MetresPerInch = 0.0254;
 constexpr double HundredthsOfMillimetrePerInch = 2540.0;
 
 // The first page's size in hundredths of a millimetre.
@@ -62,8 +62,14 @@ void close(OfficeSession &session, const Reference<css::lang::XComponent> &model
 
 double screenDotsPerInch()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return ScreenDotsPerInch * (screen ? screen->devicePixelRatio() : 1.0);
+    static std::atomic<double> lastRead{ScreenDotsPerInch};
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread()
+        && qobject_cast<const QGuiApplication *>(application)) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        lastRead = ScreenDotsPerInch * (screen ? screen->devicePixelRatio() : 1.0);
+    }
+    return lastRead;
 }
 
 QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch)

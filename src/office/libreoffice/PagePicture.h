@@ -11,7 +11,8 @@
 // (816 x 1056 for a Letter page), however many device pixels it has.
 
 // The density of a picture that is sharp at zoom 1.0 on the primary screen: 96 dots per inch
-// times the screen's device pixel ratio.
+// times the screen's device pixel ratio. The screen is asked on the user-interface thread only;
+// another thread gets what was read there last (96 dots per inch before that).
 double screenDotsPerInch();
 
 // Renders the first page of an open document at dotsPerInch.

@@ -4,9 +4,6 @@
 
 #include <com/sun/star/lang/XComponent.hpp>
 
-// Document.ExportAsFixedFormat's format for PDF, as the word processor numbers it.
-inline constexpr qint32 ExportFormatPdf = 17;
-
 // Writes the document as PDF to path, replacing a file there: every page at the document's page
 // size, every font embedded, pictures at their full resolution with lossless compression.
 void exportPdf(OfficeSession &session, const Reference<css::lang::XComponent> &model, const QString &path);

@@ -8,6 +8,7 @@
 #include "WordApplication.h"
 #include "WordRange.h"
 
+#include "automation/WordConstants.h"
 #include "shell/FileUtils.h"
 
 #include <QFile>
@@ -117,10 +118,10 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
         const Variant format = arguments.at(1, u"ExportFormat");
         if (fileName.isMissing() || format.isMissing())
             throw RuntimeError(QStringLiteral("Argument not optional"));
-        if (format.toLong() != ExportFormatPdf)
+        if (format.toLong() != WordConstants::ExportFormatPdf)
             throw RuntimeError(QStringLiteral("The export format %1 is not supported; only PDF (%2) can be exported.")
                                    .arg(format.toLong())
-                                   .arg(ExportFormatPdf));
+                                   .arg(WordConstants::ExportFormatPdf));
         exportPdf(session(), mModel, fileName.toString());
         return Variant();
     }

@@ -1,5 +1,7 @@
 #include "WordFont.h"
 
+#include "automation/WordConstants.h"
+
 #include <com/sun/star/beans/PropertyState.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -32,7 +34,7 @@ Variant WordFont::get(const QString &member)
         const Reference<css::text::XTextCursor> cursor = wholeText(mText);
         const Reference<css::beans::XPropertyState> state(cursor, UNO_QUERY_THROW);
         if (state->getPropertyState("CharHeight") == css::beans::PropertyState_AMBIGUOUS_VALUE)
-            return Variant(Undefined);
+            return Variant(WordConstants::Undefined);
         float size = 0;
         Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)->getPropertyValue("CharHeight") >>= size;
         return Variant(double(size));

@@ -12,9 +12,6 @@
 class WordFont : public OfficeObject
 {
 public:
-    // Size read from a text of mixed sizes.
-    static constexpr double Undefined = 9999999;
-
     WordFont(std::shared_ptr<OfficeSession> session, Reference<css::text::XText> text)
         : OfficeObject(std::move(session))
         , mText(std::move(text))
