@@ -252,7 +252,7 @@ private slots:
         QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
 
         QCOMPARE(dialogTitle, QStringLiteral("Save File"));
-        QCOMPARE(entries, (QStringList{"Word Files (*.doc)", "PDF Files (*.pdf)"}));
+        QCOMPARE(entries, (QStringList{"Word Files (*.doc)", "PDF Files (*.pdf)", "PNG Image (*.png)"}));
         QCOMPARE(chosenEntry, QStringLiteral("Word Files (*.doc)"));
         QCOMPARE(nameBox, QString());
         QFile saved(typed);
