@@ -12,17 +12,24 @@
 
 namespace {
 
-
-// Opens the document, exports it to path and closes it; the instance quits whatever happens, and
-// the first failure is passed on.
+// Exports the open document to path as a PDF.
 void exportThroughEngine(const QString &documentPath, const QString &path)
+{
+    withDocumentReadOnly(documentPath, [&](const Object &document) {
+        document.call(u"ExportAsFixedFormat"_qs, {},
+                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, WordConstants::ExportFormatPdf}});
+    });
+}
+
+} // namespace
+
+void withDocumentReadOnly(const QString &documentPath, const std::function<void(const Object &document)> &work)
 {
     const Object word = CreateObject(WordProgId);
     try {
         const Object document =
             word.object(u"Documents"_qs).call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}}).toObject();
-        document.call(u"ExportAsFixedFormat"_qs, {},
-                      {{u"OutputFileName"_qs, path}, {u"ExportFormat"_qs, WordConstants::ExportFormatPdf}});
+        work(document);
         document.call(u"Close"_qs);
     } catch (const RuntimeError &) {
         try {
@@ -34,16 +41,19 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
     word.call(u"Quit"_qs);
 }
 
-} // namespace
-
-void ExportPdf(const QString &documentPath, const QString &destination)
+void checkExportDestination(const QString &destination)
 {
-    // What the office could only say in its own terms is said before it starts.
     const QFileInfo target(destination);
     const QFileInfo folder(target.absolutePath());
     if (destination.isEmpty() || target.isDir() || !folder.isDir() || !folder.isWritable()
         || (target.exists() && !target.isWritable()))
         throw RuntimeError(describeFileFailure(destination));
+}
+
+void ExportPdf(const QString &documentPath, const QString &destination)
+{
+    // What the office could only say in its own terms is said before it starts.
+    checkExportDestination(destination);
     if (!FileExists(documentPath))
         raise(StandardError::FileNotFound);
     // The engine writes the PDF among the program's work files; it reaches the destination only

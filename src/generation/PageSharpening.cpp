@@ -3,6 +3,7 @@
 #include "generation/Generation.h"
 #include "shell/PageDensity.h"
 #include "shell/Program.h"
+#include "shell/RuntimeError.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>
@@ -45,6 +46,18 @@ void PageSharpening::setRenderer(Renderer render)
 {
     std::lock_guard lock(mutex);
     renderer = std::move(render);
+}
+
+QImage PageSharpening::render(const QString &documentPath, double dotsPerInch)
+{
+    Renderer render;
+    {
+        std::lock_guard lock(mutex);
+        render = renderer;
+    }
+    if (!render)
+        throw RuntimeError(QStringLiteral("No document engine is there to make a picture of the page."));
+    return render(documentPath, dotsPerInch);
 }
 
 double PageSharpening::sharperDotsPerInch(const QImage &picture)

@@ -21,6 +21,10 @@ namespace PageSharpening {
 using Renderer = std::function<QImage(const QString &documentPath, double dotsPerInch)>;
 void setRenderer(Renderer renderer);
 
+// Renders the first page of documentPath now, on the calling thread, with that renderer. Throws
+// RuntimeError when none was given or the render fails.
+QImage render(const QString &documentPath, double dotsPerInch);
+
 // Starts sharpening picture, the page of documentPath just handed over, to twice its density and
 // returns at once; the office is asked only once the preview has stayed for a moment (0.6 s), so a
 // quick "< Back" (which cancels it) and new start never wait for it. A sharpening still under way is

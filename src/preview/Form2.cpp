@@ -1,10 +1,14 @@
 #include "preview/Form2.h"
 
 #include "generation/ExportPdf.h"
+#include "generation/PageSharpening.h"
+#include "generation/PrintDocument.h"
+#include "generation/RenderPage.h"
 #include "preview/FileCopy.h"
 #include "preview/PictureBox.h"
 #include "preview/SaveFolder.h"
 #include "preview/ScrollBar.h"
+#include "preview/StretchedPicture.h"
 #include "preview/Viewport.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
@@ -12,13 +16,19 @@
 #include "shell/FileUtils.h"
 #include "shell/Guard.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PageDensity.h"
+#include "shell/PrintDialogs.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -30,30 +40,48 @@ namespace {
 
 const QString Window2 = QStringLiteral("Form2");
 
-// The Save dialog's two entries: display text and pattern.
+// The Save dialog's three entries: display text and pattern.
 const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
 const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
+const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png");
 
-// A PDF is wanted when its entry was chosen in the Save dialog, or when the name typed ends in
-// ".pdf" whatever the entry.
-bool isPdfChoice(const QString &path, const QString &filter)
+constexpr double TwipsPerInch = 1440;
+
+enum class SaveFormat { Word, Pdf, Png };
+
+bool isEntry(const QString &filter, const QString &entry)
 {
-    return filter == FileDialogs::filterNames(PdfFilter).constFirst()
-        || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+    return filter == FileDialogs::filterNames(entry).constFirst();
 }
 
-// With the PDF entry chosen, a name typed without an extension gets ".pdf", as other programs
-// expect of a PDF; under the Word entry a name is used exactly as typed.
+// A name typed ending in ".pdf" or ".png" is that format whatever the entry; otherwise the entry
+// chosen in the Save dialog tells.
+SaveFormat chosenFormat(const QString &path, const QString &filter)
+{
+    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return SaveFormat::Png;
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return SaveFormat::Pdf;
+    if (isEntry(filter, PngFilter))
+        return SaveFormat::Png;
+    return isEntry(filter, PdfFilter) ? SaveFormat::Pdf : SaveFormat::Word;
+}
+
+// With the PDF or the PNG entry chosen, a name typed without an extension gets ".pdf" or ".png", as
+// other programs expect of such a file; under the Word entry a name is used exactly as typed.
 QString withChosenExtension(const QString &path, const QString &filter)
 {
-    const bool pdfEntry = filter == FileDialogs::filterNames(PdfFilter).constFirst();
-    if (path.isEmpty() || !pdfEntry || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+    if (path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
         return path;
-    return path + QStringLiteral(".pdf");
+    if (isEntry(filter, PdfFilter))
+        return path + QStringLiteral(".pdf");
+    if (isEntry(filter, PngFilter))
+        return path + QStringLiteral(".png");
+    return path;
 }
 
-// The hourglass over the window while the engine makes a PDF (about half a second); the pointer
-// it had comes back however the export ends.
+// The hourglass over the window while the engine works (about half a second); the pointer it had
+// comes back however the work ends.
 class HourglassWhileBusy
 {
 public:
@@ -154,12 +182,20 @@ void Form2::createControls()
     VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
     Frame1->setAccessibleName(QStringLiteral("Zoom"));
     PushButton8->setAccessibleName(QStringLiteral("Back"));
-    PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document or a PDF"));
+    PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document, a PDF or a picture"));
     // The keys a desktop user reaches for first, pressing the buttons (a disabled one does nothing).
     addShortcut({Qt::Key_Escape}, PushButton8);
     addShortcut({Qt::CTRL | Qt::Key_S}, PushButton6);
     addShortcut({Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal}, PushButton1);
     addShortcut({Qt::CTRL | Qt::Key_Minus}, PushButton2);
+    mCopyAction = new QAction(QStringLiteral("&Copy Picture"), this);
+    mCopyAction->setShortcut(QKeySequence::Copy);
+    addAction(mCopyAction);
+    connect(mCopyAction, &QAction::triggered, this, &Form2::CopyPicture);
+    mPrintAction = new QAction(QStringLiteral("&Print..."), this);
+    mPrintAction->setShortcut(QKeySequence::Print);
+    addAction(mPrintAction);
+    connect(mPrintAction, &QAction::triggered, this, &Form2::PrintInvitation);
 
     // Focus order as designed; the picture boxes and the frame take no focus of their own.
     setFocusOrder(
@@ -214,6 +250,7 @@ void Form2::Form_Load()
 
 void Form2::setPicture(const QImage &picture)
 {
+    mPagePicture = picture;
     Picture1->setPicture(picture);
     // A new page gets a viewport of its own: the set-up runs again for it.
     mFirstActivate = true;
@@ -311,7 +348,9 @@ void Form2::PushButton6_Click()
     bool saved = true;
     guard.run(100, [&] { CommonDialog1.fileName = QString(); });
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
-    guard.run(104, [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter; });
+    guard.run(104, [&] {
+        CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter + QLatin1Char('|') + PngFilter;
+    });
     guard.run(106, [&] {
         CommonDialog1.folder = SaveFolder::initial();
         const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);
@@ -333,17 +372,22 @@ void Form2::PushButton6_Click()
             guard.run(120, [&] { answer = MessageBoxes::Yes; });
         }
     }
-    // The save itself is one statement: a PDF made by the document engine when the PDF entry was
-    // chosen or the name ends in ".pdf", otherwise a byte-for-byte copy of the filled document.
-    // Either writes beside the destination and replaces it only once complete. The next Save
-    // dialog opens where this one saved.
+    // The save itself is one statement: a PDF or a PNG picture of the page made by the document
+    // engine when that entry was chosen or the name ends so, otherwise a byte-for-byte copy of the
+    // filled document. Each replaces the destination only once complete. The next Save dialog
+    // opens where this one saved.
     if (answer == MessageBoxes::Yes)
         saved = guard.run(126, [&] {
-            if (isPdfChoice(chosen, chosenFilter)) {
-                const HourglassWhileBusy busy(*this);
-                ExportPdf(mWordFile, chosen);
-            } else
+            const SaveFormat format = chosenFormat(chosen, chosenFilter);
+            if (format == SaveFormat::Word) {
                 CopyFileReplacing(mWordFile, chosen);
+            } else {
+                const HourglassWhileBusy busy(*this);
+                if (format == SaveFormat::Pdf)
+                    ExportPdf(mWordFile, chosen);
+                else
+                    ExportPng(mWordFile, chosen);
+            }
             SaveFolder::remember(chosen);
         });
     // A failed save has shown its report; "Done." would tell the user the opposite.
@@ -351,8 +395,59 @@ void Form2::PushButton6_Click()
         guard.run(128, [&] { MessageBoxes::instance().show({AppInfo::appTitle(), QStringLiteral("Done.")}); });
 }
 
+// The picture to paste is the page at twice the screen's density: the holding box has it once
+// the page was sharpened; otherwise the engine renders it again from the filled document.
+void Form2::CopyPicture()
+{
+    Guard guard(Window2, QStringLiteral("CopyPicture"));
+    QImage page;
+    guard.run(100, [&] {
+        // A sharpened page is denser than the one handed over.
+        const QImage held = Zoom_Ori->picture();
+        if (held.dotsPerMeterX() > mPagePicture.dotsPerMeterX()) {
+            page = held;
+        } else {
+            const HourglassWhileBusy busy(*this);
+            page = RenderPage(mWordFile, PageSharpening::sharperDotsPerInch(mPagePicture));
+        }
+    });
+    if (!page.isNull())
+        guard.run(102, [&] { QGuiApplication::clipboard()->setImage(page); });
+}
+
+// The page is printed at the template's page size, which the page picture covers at the screen's
+// page density.
+void Form2::PrintInvitation()
+{
+    Guard guard(Window2, QStringLiteral("PrintInvitation"));
+    PrintDialogs::PrintChoice choice;
+    guard.run(100, [&] { choice = PrintDialogs::instance().choosePrinter(); });
+    if (!choice.accepted)
+        return;
+    guard.run(102, [&] {
+        const HourglassWhileBusy busy(*this);
+        if (!choice.outputFile.isEmpty())
+            ExportPdf(mWordFile, choice.outputFile);
+        else
+            PrintDocument(mWordFile, choice.printerName, choice.copies,
+                          StretchedPicture::logicalSize(mPagePicture) * (TwipsPerInch / ScreenDotsPerInch));
+    });
+}
+
+void Form2::showPageMenu(const QPoint &globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(mCopyAction);
+    menu.addAction(mPrintAction);
+    menu.exec(globalPos);
+}
+
 bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ContextMenu && (watched == Picture1 || watched == Picture2)) {
+        showPageMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
     if (event->type() == QEvent::Wheel && (watched == Picture1 || watched == Picture2)) {
         Picture2_MouseWheel(*static_cast<QWheelEvent *>(event));
         return true;

@@ -6,6 +6,7 @@
 #include <memory>
 
 class PictureBox;
+class QAction;
 class QGroupBox;
 class QPushButton;
 class QScrollBar;
@@ -72,6 +73,16 @@ private:
     void PushButton6_Click();
     void PushButton8_Click();
 
+    // Ctrl+C and "Copy Picture" in the page's context menu: the page on the system clipboard, at
+    // twice the screen's density.
+    void CopyPicture();
+    // Ctrl+P and "Print..." in the page's context menu: the system's Print dialog, then the
+    // invitation printed by the document engine on the printer chosen, or its PDF with "Print to
+    // file".
+    void PrintInvitation();
+    // The page's context menu at a point on the screen.
+    void showPageMenu(const QPoint &globalPos);
+
     // The mouse wheel over the page or the frame around it: scrolls, or zooms with Ctrl.
     void Picture2_MouseWheel(const QWheelEvent &event);
     void wheelScroll(QScrollBar &bar, int &remainder, int delta, int step);
@@ -87,10 +98,15 @@ private:
     QPushButton *PushButton2 = nullptr;
     QPushButton *PushButton6 = nullptr;
     QPushButton *PushButton8 = nullptr;
+    // The page's commands, in its context menu and on their keys.
+    QAction *mCopyAction = nullptr;
+    QAction *mPrintAction = nullptr;
     // The Save dialog's settings.
     FileDialogs::SaveSettings CommonDialog1;
 
     QString mWordFile;
+    // The page picture as handed over, at the screen's density.
+    QImage mPagePicture;
     QWidget *mMainWindow = nullptr;
     bool mFirstActivate = false;
     bool mClosing = false;

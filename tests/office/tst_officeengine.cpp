@@ -397,6 +397,29 @@ private slots:
         QFile::remove(pdf);
     }
 
+    // The office takes a printer name it does not know for its default printer: the job would
+    // come out where the user did not send it. A real print needs a PDF printer of CUPS.
+    void printsOnlyOnThePrinterNamed()
+    {
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        const Object document = open(word, fixture, true);
+        try {
+            document.call(QStringLiteral("PrintOut"), {},
+                          {{QStringLiteral("Printer"), QStringLiteral("Nowhere Laser")},
+                           {QStringLiteral("Copies"), qint32(2)}, {QStringLiteral("Pages"), QStringLiteral("1")},
+                           {QStringLiteral("PrintZoomPaperWidth"), qint32(12240)},
+                           {QStringLiteral("PrintZoomPaperHeight"), qint32(15840)}});
+            QFAIL("a print on an unknown printer succeeded");
+        } catch (const RuntimeError &error) {
+            QCOMPARE(error.description(), QStringLiteral("The printer Nowhere Laser is not available."));
+        }
+        word.call(QStringLiteral("Quit"));
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-e")});
+        if (!lpstat.waitForFinished(5000) || !lpstat.readAllStandardOutput().contains("PDF"))
+            QSKIP("no PDF printer of CUPS here (its daemon does not run on this machine): no real print tried");
+    }
+
     void unknownMembersAndClosedDocumentsFailWithDescriptions()
     {
         const Object word = CreateObject(QStringLiteral("Word.Application"));

@@ -1,6 +1,6 @@
 // The whole way through with the real office: sample data, "Start Creating Template" pressed
 // while the office is still starting, the preview of the filled page, and the invitation saved
-// through the Save dialog, as a document and as a PDF, and read back; and the advice, alone, when
+// through the Save dialog, as a document, as a PDF and as a picture, and read back; and the advice, alone, when
 // the office cannot start.
 #include "Controls.h"
 #include "OfficeReadBack.h"
@@ -131,10 +131,33 @@ void GenerationOfficeTest::sampleInvitationIsPreviewedSavedAndReadBack()
     for (const QString &font : fonts)
         QVERIFY2(isEmbedded(font), qPrintable(font));
 
+    // As a picture: the page at 300 dpi, rendered from the document, looking like the preview's
+    // sharp page enlarged (dark and light in the same places).
+    const QString png = environment->root() + "/Ketterly party";
+    dialogs->names.enqueue(png);
+    dialogs->filters.enqueue("PNG Image (*.png)");
+    control<QPushButton>(preview, "PushButton6")->click();
+    QCOMPARE(boxes->texts(), (QStringList{"Done.", "Done.", "Done."}));
+    const QImage picture(png + ".png", "PNG");
+    QCOMPARE(picture.size(), QSize(2550, 3300));
+    // Both at a sixth of the picture's size, so that anti-aliased edges count for little.
+    const QSize small = picture.size() / 6;
+    const QImage fromFile = picture.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage fromPreview = sharp.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int ink = 0;
+    int differing = 0;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x) {
+            const int gray = qGray(fromFile.pixel(x, y));
+            ink += gray < 160;
+            differing += qAbs(gray - qGray(fromPreview.pixel(x, y))) > 64;
+        }
+    QVERIFY2(ink > 2000 && differing < ink / 20, qPrintable(QString("%1 of %2").arg(differing).arg(ink)));
+
     // Going back removes the filled document; the saved copy stays.
     control<QPushButton>(preview, "PushButton8")->click();
     QVERIFY(!QFile::exists(document));
-    QVERIFY(QFile::exists(saved) && QFile::exists(pdf));
+    QVERIFY(QFile::exists(saved) && QFile::exists(pdf) && QFile::exists(png + ".png"));
     QVERIFY(form.isVisible());
 }
 

@@ -3,7 +3,10 @@
 #include "Controls.h"
 #include "Legibility.h"
 #include "PreviewTestSupport.h"
+#include "ScriptedWordServer.h"
 #include "TestFixture.h"
+#include "automation/CreateObject.h"
+#include "generation/PageSharpening.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "preview/Viewport.h"
@@ -13,6 +16,7 @@
 #include "shell/Program.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
@@ -317,6 +321,46 @@ private slots:
         QCOMPARE(PushButton2()->isEnabled(), zoom > 0.25f);
         QTest::mouseClick(zoom == 4.0f ? PushButton2() : PushButton1(), Qt::LeftButton);
         QVERIFY(PushButton1()->isEnabled() && PushButton2()->isEnabled());
+    }
+
+    // Ctrl+C puts the page on the system clipboard at twice the screen's density: the sharpened
+    // page as it is, otherwise one the engine renders from the document; without an engine it
+    // is reported and the clipboard keeps what it had.
+    void ctrlCCopiesThePageAtTwiceTheDensity_data()
+    {
+        QTest::addColumn<bool>("sharpened");
+        QTest::addColumn<bool>("engine");
+        QTest::addColumn<QList<double>>("rendered");
+        QTest::newRow("sharpened") << true << true << QList<double>{};
+        QTest::newRow("rendered") << false << true << QList<double>{192};
+        QTest::newRow("no engine") << false << false << QList<double>{};
+    }
+    void ctrlCCopiesThePageAtTwiceTheDensity()
+    {
+        QFETCH(bool, sharpened);
+        QFETCH(bool, engine);
+        QFETCH(QList<double>, rendered);
+        ScriptedWordServer word;
+        word.registerAs(WordProgId);
+        QList<double> asked;
+        if (engine)
+            PageSharpening::setRenderer([&](const QString &, double dotsPerInch) {
+                asked.append(dotsPerInch);
+                return pagePicture({816, 1056}, DoubleDotsPerMeter);
+            });
+        const QString document = writeDocument(environment->tempFolder(), QStringLiteral("plumix13572468.doc"));
+        handOver({816, 1056}, document);
+        if (sharpened)
+            form->setSharperPicture(pagePicture({816, 1056}, DoubleDotsPerMeter));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_C, Qt::ControlModifier);
+        PageSharpening::setRenderer(nullptr);
+        QCOMPARE(asked, rendered);
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), engine ? QSize(1632, 2112) : QSize(0, 0));
+        QCOMPARE(boxes->reports().size(), engine ? 0 : 1);
+        QVERIFY(form->MousePointer() != Window::Hourglass);
     }
 
     // The bars take the focus first; the style draws no focus mark on them, so a keyboard user

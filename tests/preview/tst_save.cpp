@@ -5,6 +5,8 @@
 #include "ScriptedWordServer.h"
 #include "TestFixture.h"
 #include "automation/CreateObject.h"
+#include "generation/PageSharpening.h"
+#include "shell/PrintDialogs.h"
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 
@@ -42,6 +44,20 @@ QByteArray documentBytes()
 const QString Done = QStringLiteral("Done.");
 const QString WordFiles = QStringLiteral("Word Files (*.doc)");
 const QString PdfFiles = QStringLiteral("PDF Files (*.pdf)");
+const QString PngFiles = QStringLiteral("PNG Image (*.png)");
+
+// Stands in for the Print dialog: answers with the choice set, and counts its showings.
+class ChosenPrinter : public StandIn<PrintDialogs>
+{
+public:
+    PrintChoice choosePrinter() override
+    {
+        ++shown;
+        return choice;
+    }
+    PrintChoice choice;
+    int shown = 0;
+};
 
 } // namespace
 
@@ -70,6 +86,8 @@ class SaveTest : public TestFixture
     QTemporaryDir destination;
     // The document engine a PDF is made by; a .doc save never touches it.
     std::unique_ptr<ScriptedWordServer> engine;
+    // The pages the engine rendered, as "document@dots per inch".
+    QStringList rendered;
 
 private slots:
     void init()
@@ -85,6 +103,13 @@ private slots:
         engine = std::make_unique<ScriptedWordServer>();
         engine->registerAs(WordProgId);
         engine->content.stories = {QStringLiteral("Christmas party at the home of Ilse and Bram Ketterly")};
+        rendered.clear();
+        PageSharpening::setRenderer([this](const QString &document, double dotsPerInch) {
+            rendered.append(document + '@' + QString::number(dotsPerInch));
+            QImage page(qRound(8.5 * dotsPerInch), 11 * dotsPerInch, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            return page;
+        });
     }
     void cleanup()
     {
@@ -92,6 +117,7 @@ private slots:
         QFile::setPermissions(destination.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         for (const QString &name : destinationFiles())
             QFile::remove(target(name));
+        PageSharpening::setRenderer(nullptr);
         form.reset();
         engine.reset();
         qputenv("HOME", mHome);
@@ -131,7 +157,7 @@ private slots:
         QCOMPARE(dialogs->shown[0].folder, folder == "*" ? destination.path() : home() + folder);
         QCOMPARE(dialogs->shown[0].fileName, QString());
         QCOMPARE(dialogs->shown[0].title, QStringLiteral("Save File"));
-        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf"));
+        QCOMPARE(dialogs->shown[0].filter, QStringLiteral("Word Files (*.doc)|*.doc|PDF Files (*.pdf)|*.pdf|PNG Image (*.png)|*.png"));
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(boxes->shown[0].title, AppInfo::appTitle());
         if (!savedBefore)
@@ -154,33 +180,41 @@ private slots:
         QCOMPARE(engine->log, QStringList());
     }
 
-    // The PDF entry, or a name ending in ".pdf" under either entry, gives a PDF made by the
-    // engine from the filled document; any other name under the Word entry a copy.
+    // The PDF or PNG entry, or a name ending in ".pdf" or ".png" under any entry, gives a PDF or a
+    // 300 dpi picture made by the engine from the filled document; any other name under the Word
+    // entry a copy.
     void theChosenFormatIsWritten_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("written");
         // A PDF without its extension is not opened as one by mail programs and other machines.
-        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << true << "invite.pdf";
-        QTest::newRow("PDF entry, name with another extension") << "invite.v2" << PdfFiles << true << "invite.v2";
-        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << true << "invite.pdf";
-        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << true << "invite.pdf";
-        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << true << "INVITE.PDF";
-        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << false << "invite.pdf.doc";
+        QTest::newRow("PDF entry, name without extension") << "invite" << PdfFiles << "pdf" << "invite.pdf";
+        QTest::newRow("PDF entry, name with another extension") << "invite.v2" << PdfFiles << "pdf" << "invite.v2";
+        QTest::newRow("PDF entry, .pdf name") << "invite.pdf" << PdfFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, .pdf name") << "invite.pdf" << WordFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, .PDF name") << "INVITE.PDF" << WordFiles << "pdf" << "INVITE.PDF";
+        QTest::newRow("PNG entry, name without extension") << "invite" << PngFiles << "png" << "invite.png";
+        QTest::newRow("Word entry, .PNG name") << "invite.PNG" << WordFiles << "png" << "invite.PNG";
+        QTest::newRow("PNG entry, .pdf name") << "invite.pdf" << PngFiles << "pdf" << "invite.pdf";
+        QTest::newRow("Word entry, name with pdf inside") << "invite.pdf.doc" << WordFiles << "doc" << "invite.pdf.doc";
     }
     void theChosenFormatIsWritten()
     {
         QFETCH(QString, name);
         QFETCH(QString, filter);
-        QFETCH(bool, pdf);
+        QFETCH(QString, format);
         QFETCH(QString, written);
         save(target(name), filter);
         QCOMPARE(boxes->texts(), QStringList{Done});
         QCOMPARE(destinationFiles(), QStringList{written});
         const QByteArray bytes = readAll(target(written));
-        if (pdf) {
+        if (format == "png") {
+            QCOMPARE(QImage::fromData(bytes, "PNG").size(), QSize(2550, 3300));
+            QCOMPARE(rendered, QStringList{form->wordFile() + "@300"});
+            QCOMPARE(engine->applicationsQuit, 1);
+        } else if (format == "pdf") {
             QVERIFY2(bytes.startsWith("%PDF-1.4 scripted\nChristmas party at the home of Ilse and Bram Ketterly"),
                      bytes.left(80).constData());
             QCOMPARE(engine->logOf(QStringLiteral("Documents.Open")),
@@ -190,6 +224,8 @@ private slots:
             QCOMPARE(bytes, documentBytes());
             QCOMPARE(engine->log, QStringList());
         }
+        if (format != "png")
+            QCOMPARE(rendered, QStringList());
     }
 
     // The question names the file that would be replaced, with the extension a PDF gets.
@@ -200,6 +236,7 @@ private slots:
         QTest::addColumn<QString>("existing");
         QTest::newRow("Word file") << "invite.doc" << WordFiles << "invite.doc";
         QTest::newRow("PDF typed without extension") << "invite" << PdfFiles << "invite.pdf";
+        QTest::newRow("PNG typed without extension") << "invite" << PngFiles << "invite.png";
     }
     void answeringNoKeepsTheExistingFile()
     {
@@ -279,6 +316,57 @@ private slots:
         QCOMPARE(readAll(chosen), QByteArray("last year's invitation"));
         QCOMPARE(destinationFiles(), QStringList{QStringLiteral("invite.pdf")});
         QCOMPARE(engine->applicationsQuit, 1);
+    }
+
+    // Ctrl+P: the Print dialog, then the page printed by the engine on the printer chosen, with
+    // the copies and the template's page size (Letter, in twips); "Print to file" writes the PDF.
+    // A printer failure is reported in words and the preview stays.
+    void ctrlPPrintsThroughTheEngine_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<QString>("report");
+        const QString asked = "Document.PrintOut(Printer:=Hall Laser,Copies:=3&,Pages:=1,"
+                              "PrintZoomPaperWidth:=12240&,PrintZoomPaperHeight:=15840&)";
+        QTest::newRow("printer") << true << "Hall Laser" << "" << "" << QStringList{asked} << "";
+        QTest::newRow("print to file") << true << "" << "invite.pdf" << "" << QStringList{} << "";
+        QTest::newRow("cancelled") << false << "" << "" << "" << QStringList{} << "";
+        QTest::newRow("printer stopped") << true << "Hall Laser" << "" << "The printer Hall Laser is not available."
+                                         << QStringList{asked} << "The printer Hall Laser is not available.";
+    }
+    void ctrlPPrintsThroughTheEngine()
+    {
+        QFETCH(bool, accepted);
+        QFETCH(QString, printer);
+        QFETCH(QString, file);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, report);
+        ChosenPrinter dialog;
+        dialog.choice = {accepted, printer, file.isEmpty() ? QString() : target(file), 3};
+        if (!failure.isEmpty())
+            engine->fail(QStringLiteral("Document.PrintOut"), failure);
+        QImage page(816, 1056, QImage::Format_RGB32);
+        page.setDotsPerMeterX(3780);
+        page.setDotsPerMeterY(3780);
+        form->setPicture(page);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(dialog.shown, 1);
+        QCOMPARE(engine->logOf(QStringLiteral("Document.PrintOut")), printed);
+        QCOMPARE(engine->applicationsQuit, accepted ? 1 : 0);
+        QCOMPARE(destinationFiles(), file.isEmpty() ? QStringList() : QStringList{file});
+        QCOMPARE(boxes->reports().size(), report.isEmpty() ? 0 : 1);
+        if (!report.isEmpty())
+            QVERIFY2(boxes->reports()[0].startsWith(report + "\r\nin Tinselmark2021/08/31.Form2.PrintInvitation at line 102"),
+                     qPrintable(boxes->reports()[0]));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->MousePointer(), 0);
     }
 
     void aReadOnlyFolderKeepsTheOldFile()

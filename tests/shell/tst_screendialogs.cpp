@@ -11,6 +11,7 @@
 #include "preview/Form2.h"
 #include "shell/AppInfo.h"
 #include "shell/Guard.h"
+#include "shell/PrintDialogs.h"
 #include "shell/RuntimeError.h"
 
 #include <QDialogButtonBox>
@@ -196,6 +197,28 @@ private slots:
         QCOMPARE(title, QStringLiteral("Application Error"));
     }
 
+    // The system's Print dialog: here without printers, "Print to file" with the file the user
+    // named, which the print command then writes as a PDF; cancelling chooses nothing.
+    void thePrintDialogGivesTheFileToPrintTo()
+    {
+        const QString file = environment->root() + QStringLiteral("/printed.pdf");
+        ModalScript script({[&](QWidget *dialog) {
+                                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+                                QVERIFY(name);
+                                name->setText(file);
+                                static_cast<QDialog *>(dialog)->accept();
+                            },
+                            [&](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); }});
+        const PrintDialogs::PrintChoice chosen = PrintDialogs::instance().choosePrinter();
+        QVERIFY(chosen.accepted);
+        QCOMPARE(chosen.outputFile, file);
+        QCOMPARE(chosen.printerName, QString());
+        QCOMPARE(chosen.copies, 1);
+        QVERIFY(!PrintDialogs::instance().choosePrinter().accepted);
+        QVERIFY(script.done());
+        QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
+    }
+
     // "Save Results To Word File" with the real dialog: titled exactly, its two entries with the
     // Word entry chosen, an empty name box; a name typed with ".pdf" under the Word entry gives a
     // PDF; then "Done." in a box wide enough for its title, which window managers cut to "."
@@ -252,7 +275,7 @@ private slots:
         QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
 
         QCOMPARE(dialogTitle, QStringLiteral("Save File"));
-        QCOMPARE(entries, (QStringList{"Word Files (*.doc)", "PDF Files (*.pdf)"}));
+        QCOMPARE(entries, (QStringList{"Word Files (*.doc)", "PDF Files (*.pdf)", "PNG Image (*.png)"}));
         QCOMPARE(chosenEntry, QStringLiteral("Word Files (*.doc)"));
         QCOMPARE(nameBox, QString());
         QFile saved(typed);

@@ -328,6 +328,12 @@ protected:
             mDocument->exportedAs.append(path);
             return Variant();
         }
+        if (isMember(member, u"PrintOut")) { // recorded in the log, printed nowhere
+            ensureOpen();
+            if (argument(positional, named, 0, u"Printer").isMissing())
+                throw RuntimeError(QStringLiteral("Argument not optional"));
+            return Variant();
+        }
         if (isMember(member, u"Close")) {
             ensureOpen();
             for (const NamedArgument &argument : named)

@@ -3,6 +3,7 @@
 #include "FileWrite.h"
 #include "PagePicture.h"
 #include "PdfExport.h"
+#include "Printing.h"
 #include "TextFitting.h"
 #include "WordApplication.h"
 #include "WordRange.h"
@@ -122,6 +123,21 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
                                    .arg(format.toLong())
                                    .arg(WordConstants::ExportFormatPdf));
         exportPdf(session(), mModel, fileName.toString());
+        return Variant();
+    }
+    if (isMember(member, u"PrintOut")) {
+        ensureOpen();
+        arguments.allowOnly({u"Printer", u"Copies", u"Pages", u"PrintZoomPaperWidth", u"PrintZoomPaperHeight"});
+        const Variant printer = arguments.at(0, u"Printer");
+        if (printer.isMissing())
+            throw RuntimeError(QStringLiteral("Argument not optional"));
+        const Variant copies = arguments.at(1, u"Copies");
+        const Variant pages = arguments.at(2, u"Pages");
+        const Variant width = arguments.at(3, u"PrintZoomPaperWidth");
+        const Variant height = arguments.at(4, u"PrintZoomPaperHeight");
+        printDocument(session(), mModel, printer.toString(), copies.isMissing() ? 1 : int(copies.toLong()),
+                      pages.isMissing() ? QString() : pages.toString(),
+                      width.isMissing() || height.isMissing() ? QSize() : QSize(int(width.toLong()), int(height.toLong())));
         return Variant();
     }
     if (isMember(member, u"Close")) {

@@ -20,6 +20,8 @@ enum class TextKind { Writer, Shape };
 //   SaveAs      (call)  FileName: always written as Word 97-2003 (.doc)
 //   ExportAsFixedFormat (call)  OutputFileName, ExportFormat: 17 (PDF) only; fonts embedded,
 //                       pictures at full resolution
+//   PrintOut    (call)  Printer, [Copies], [Pages], [PrintZoomPaperWidth], [PrintZoomPaperHeight]:
+//                       prints on the printer named, the paper size in twips, and waits for it
 //   Close       (call)  [SaveChanges]: closes without saving (0, or nothing given)
 //   Range       (call)  the main text as a range
 class WordDocument : public OfficeObject
