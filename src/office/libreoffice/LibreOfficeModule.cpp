@@ -190,7 +190,7 @@ public:
         }
         if (!use)
             throw RuntimeError(QStringLiteral("The document engine is not running."));
-        return renderSavedFirstPage(*use->session(), documentPath, dotsPerInch);
+        return pictureOfSavedDocument(*use->session(), documentPath, dotsPerInch);
     }
 
 private:

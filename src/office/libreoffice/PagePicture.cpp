@@ -72,7 +72,7 @@ double screenDotsPerInch()
     return lastRead;
 }
 
-QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch)
+QImage pictureOfModel(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch)
 {
     if (!(dotsPerInch >= 1.0 && dotsPerInch <= 1200.0))
         throw RuntimeError(QStringLiteral("A page picture cannot be made at %1 dots per inch.").arg(dotsPerInch));
@@ -114,15 +114,15 @@ QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XCompo
 
 void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang::XComponent> &model)
 {
-    ProgramClipboard::setImage(renderFirstPage(session, model, screenDotsPerInch()));
+    ProgramClipboard::setImage(pictureOfModel(session, model, screenDotsPerInch()));
 }
 
-QImage renderSavedFirstPage(OfficeSession &session, const QString &path, double dotsPerInch)
+QImage pictureOfSavedDocument(OfficeSession &session, const QString &path, double dotsPerInch)
 {
     const auto model = session.loadDocument(path, true);
     QImage picture;
     try {
-        picture = renderFirstPage(session, model, dotsPerInch);
+        picture = pictureOfModel(session, model, dotsPerInch);
     } catch (...) {
         try {
             close(session, model);
@@ -152,7 +152,7 @@ void warmUp(OfficeSession &session)
                                          property("Overwrite", Any(true))}));
         });
         close(session, model);
-        renderSavedFirstPage(session, path, ScreenDotsPerInch);
+        pictureOfSavedDocument(session, path, ScreenDotsPerInch);
     } catch (...) {
         QFile::remove(path);
         throw;

@@ -16,7 +16,7 @@
 double screenDotsPerInch();
 
 // Renders the first page of an open document at dotsPerInch.
-QImage renderFirstPage(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch);
+QImage pictureOfModel(OfficeSession &session, const Reference<css::lang::XComponent> &model, double dotsPerInch);
 
 // Renders the first page at the screen's density and puts the picture on the program's own
 // clipboard.
@@ -25,7 +25,7 @@ void copyFirstPageToClipboard(OfficeSession &session, const Reference<css::lang:
 // Opens the document saved at path (hidden, read-only, no macros, no lock file), renders its first
 // page at dotsPerInch and closes it again, also when rendering fails. Any thread; the calls into
 // the office are the session's.
-QImage renderSavedFirstPage(OfficeSession &session, const QString &path, double dotsPerInch);
+QImage pictureOfSavedDocument(OfficeSession &session, const QString &path, double dotsPerInch);
 
 // Brings a freshly started office up to the speed of its later work: the first document an office
 // makes, saves as Word 97-2003, opens again and pictures loads its word-processing, filter and

@@ -5,7 +5,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
 
-void exportPdf(OfficeSession &session, const Reference<css::lang::XComponent> &model, const QString &path)
+void storePdf(OfficeSession &session, const Reference<css::lang::XComponent> &model, const QString &path)
 {
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("The file name is empty."));

@@ -122,7 +122,7 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
             throw RuntimeError(QStringLiteral("The export format %1 is not supported; only PDF (%2) can be exported.")
                                    .arg(format.toLong())
                                    .arg(WordConstants::ExportFormatPdf));
-        exportPdf(session(), mModel, fileName.toString());
+        storePdf(session(), mModel, fileName.toString());
         return Variant();
     }
     if (isMember(member, u"PrintOut")) {
