@@ -366,8 +366,8 @@ void Form2::PushButton6_Click()
                      QStringLiteral("Are you sure you wish to overwrite ") + chosen + QStringLiteral(" ?"),
                      MessageBoxes::Icon::None, MessageBoxes::Buttons::YesNo});
             });
-            // Line 116 no longer deletes the existing file: the copy at line 126 replaces it only
-            // once the new copy is complete, so a failed copy keeps it.
+            // No statement deletes the existing file here (line 116 stays unused): the copy at line
+            // 126 replaces it only once the new copy is complete, so a failed copy keeps it.
         } else {
             guard.run(120, [&] { answer = MessageBoxes::Yes; });
         }
