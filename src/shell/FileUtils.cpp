@@ -25,7 +25,27 @@ bool isBadPath(const QString &path)
     return path.isEmpty() || path.contains(QChar(0));
 }
 
-// Empties the folder open as descriptor, which it closes; links inside are removed as links.
+void emptyFolder(int folder);
+
+// Removes the entry name of the folder open as descriptor folder: a folder with everything in it,
+// anything else (a link too) as itself.
+void removeEntry(int folder, const char *name)
+{
+    struct stat info
+    {};
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!S_ISDIR(info.st_mode)) {
+        ::unlinkat(folder, name, 0);
+        return;
+    }
+    const int inner = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (inner >= 0)
+        emptyFolder(inner);
+    ::unlinkat(folder, name, AT_REMOVEDIR);
+}
+
+// Empties the folder open as descriptor, which it closes.
 void emptyFolder(int folder)
 {
     DIR *listing = ::fdopendir(folder);
@@ -34,21 +54,8 @@ void emptyFolder(int folder)
         return;
     }
     while (const dirent *entry = ::readdir(listing)) {
-        const char *name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        struct stat info
-        {};
-        if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (S_ISDIR(info.st_mode)) {
-            const int inner = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (inner >= 0)
-                emptyFolder(inner);
-            ::unlinkat(folder, name, AT_REMOVEDIR);
-        } else {
-            ::unlinkat(folder, name, 0);
-        }
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            removeEntry(folder, entry->d_name);
     }
     ::closedir(listing); // closes folder as well
 }
@@ -60,23 +67,13 @@ void RemoveTree(const QString &path)
     if (isBadPath(path))
         return;
     const QFileInfo info(path);
-    const QByteArray parentPath = QFile::encodeName(info.absolutePath());
     const QByteArray name = QFile::encodeName(info.fileName());
-    const int parent = ::open(parentPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (name.isEmpty() || name == "." || name == "..")
+        return;
+    const int parent = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0)
         return;
-    struct stat top
-    {};
-    if (!name.isEmpty() && name != "." && name != ".." && ::fstatat(parent, name.constData(), &top, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(top.st_mode)) {
-            const int folder = ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (folder >= 0)
-                emptyFolder(folder);
-            ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
-        } else {
-            ::unlinkat(parent, name.constData(), 0);
-        }
-    }
+    removeEntry(parent, name.constData());
     ::close(parent);
 }
 
