@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr double HundredthsOfMillimetrePerInch = 2540.0;
 
 // The first page's size in hundredths of a millimetre.
 QSize firstPageSize(const Reference<css::lang::XComponent> &model)

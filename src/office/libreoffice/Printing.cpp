@@ -1,5 +1,7 @@
 #include "Printing.h"
 
+#include "shell/PageDensity.h"
+
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/view/XPrintable.hpp>
 
@@ -8,7 +10,7 @@ namespace {
 // Twips to the office's hundredths of a millimetre.
 sal_Int32 hundredthsOfMillimetre(int twips)
 {
-    return sal_Int32(qRound(twips * 2540.0 / 1440.0));
+    return sal_Int32(qRound(twips * HundredthsOfMillimetrePerInch / TwipsPerInch));
 }
 
 QString printerName(const Sequence<css::beans::PropertyValue> &printer)
