@@ -45,7 +45,6 @@ const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
 const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
 const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png");
 
-constexpr double TwipsPerInch = 1440;
 
 enum class SaveFormat { Word, Pdf, Png };
 
@@ -73,10 +72,14 @@ QString withChosenExtension(const QString &path, const QString &filter)
 {
     if (path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
         return path;
-    if (isEntry(filter, PdfFilter))
+    switch (chosenFormat(path, filter)) {
+    case SaveFormat::Pdf:
         return path + QStringLiteral(".pdf");
-    if (isEntry(filter, PngFilter))
+    case SaveFormat::Png:
         return path + QStringLiteral(".png");
+    case SaveFormat::Word:
+        break;
+    }
     return path;
 }
 
