@@ -1,7 +1,7 @@
 #include "generation/ExportPdf.h"
 
-#include "automation/CreateObject.h"
 #include "automation/WordConstants.h"
+#include "generation/EngineSession.h"
 #include "generation/TempFolder.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
@@ -22,24 +22,6 @@ void exportThroughEngine(const QString &documentPath, const QString &path)
 }
 
 } // namespace
-
-void withDocumentReadOnly(const QString &documentPath, const std::function<void(const Object &document)> &work)
-{
-    const Object word = CreateObject(WordProgId);
-    try {
-        const Object document =
-            word.object(u"Documents"_qs).call(u"Open"_qs, {documentPath}, {{u"ReadOnly"_qs, true}}).toObject();
-        work(document);
-        document.call(u"Close"_qs);
-    } catch (const RuntimeError &) {
-        try {
-            word.call(u"Quit"_qs); // closes what it opened
-        } catch (const RuntimeError &) {
-        }
-        throw;
-    }
-    word.call(u"Quit"_qs);
-}
 
 void checkExportDestination(const QString &destination)
 {

@@ -1,23 +1,16 @@
 #pragma once
 
-#include "automation/Object.h"
-
 #include <QString>
-
-#include <functional>
 
 // Writes a PDF of the document at documentPath (the filled invitation) to destination, through
 // the document engine: a "Word.Application" opens the document read-only and exports it with
 // Document.ExportAsFixedFormat (PDF), then closes it and quits. The PDF is written among the work
-// files (TempFolder) and put in the destination's place with WriteFileReplacing once complete. A failure throws RuntimeError with its
-// description and leaves an existing destination as it was and no temporary file behind.
+// files (TempFolder) and put in the destination's place with WriteFileReplacing once complete. A
+// failure throws RuntimeError with its description and leaves an existing destination as it was
+// and no temporary file behind.
 // Not guarded: the caller (the preview's save command) reports the failure with its own line.
 void ExportPdf(const QString &documentPath, const QString &destination);
 
 // Throws RuntimeError describing why destination cannot be written (an empty name, a folder, a
 // missing or read-only folder, a read-only file), before the office is asked to make anything.
 void checkExportDestination(const QString &destination);
-
-// Opens the document at documentPath read-only through a new "Word.Application", runs work on it,
-// closes it and quits; the instance quits whatever happens, and the first failure is passed on.
-void withDocumentReadOnly(const QString &documentPath, const std::function<void(const Object &document)> &work);

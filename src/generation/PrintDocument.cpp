@@ -1,6 +1,6 @@
 #include "generation/PrintDocument.h"
 
-#include "generation/ExportPdf.h"
+#include "generation/EngineSession.h"
 #include "shell/FileUtils.h"
 #include "shell/RuntimeError.h"
 

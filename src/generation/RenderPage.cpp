@@ -1,6 +1,6 @@
 #include "generation/RenderPage.h"
 
-#include "automation/CreateObject.h"
+#include "generation/EngineSession.h"
 #include "generation/ExportPdf.h"
 #include "generation/PageSharpening.h"
 #include "shell/FileUtils.h"
@@ -12,19 +12,8 @@ QImage RenderPage(const QString &documentPath, double dotsPerInch)
 {
     if (!FileExists(documentPath))
         raise(StandardError::FileNotFound);
-    const Object word = CreateObject(WordProgId);
     QImage picture;
-    try {
-        picture = PageSharpening::render(documentPath, dotsPerInch);
-    } catch (const RuntimeError &) {
-        try {
-            word.call(u"Quit"_qs);
-        } catch (const RuntimeError &) {
-            // The render's failure is the one to tell.
-        }
-        throw;
-    }
-    word.call(u"Quit"_qs);
+    withWordApplication([&](const Object &) { picture = PageSharpening::render(documentPath, dotsPerInch); });
     return picture;
 }
 
