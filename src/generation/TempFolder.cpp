@@ -72,14 +72,9 @@ bool isOwnFolder(const QByteArray &native)
 // the user may enter.
 bool makePrivate(const QString &folder)
 {
-    const QByteArray native = QFile::encodeName(folder);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat info
-    {};
-    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
-        return false;
-    return (info.st_mode & 0077) == 0 || ::chmod(native.constData(), 0700) == 0;
+    return privateFolderProblem(folder).isEmpty();
 }
 
 // The private folder made under a fresh name, for the rest of the run.

@@ -77,6 +77,22 @@ void RemoveTree(const QString &path)
     ::close(parent);
 }
 
+QString privateFolderProblem(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info
+    {};
+    if (isBadPath(folder) || ::lstat(native.constData(), &info) != 0)
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != ::getuid())
+        return QStringLiteral("it belongs to another user");
+    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return QStringLiteral("others may change it (%1)").arg(qt_error_string(errno));
+    return QString();
+}
+
 bool FileExists(const QString &path)
 {
     if (isBadPath(path))

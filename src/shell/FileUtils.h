@@ -37,6 +37,12 @@ QByteArray ReadRegularFile(const QString &path);
 // following links). Failures are ignored: what cannot be removed stays.
 void RemoveTree(const QString &path);
 
+// Why folder cannot be one of the user's own that nobody else may change: it cannot be looked at,
+// it is not a real folder (a link, say), another user owns it, or others may change it and it
+// cannot be closed to them. Empty when it is fine; a folder of the user's that others could enter
+// is closed to them first.
+QString privateFolderProblem(const QString &folder);
+
 // Deletes the file at path, ignoring every failure.
 void DeleteFileQuietly(const QString &path);
 

@@ -63,25 +63,6 @@ int makePath(const QString &path)
     }
 }
 
-// Why a folder of ours cannot hold the office's files: it is not a real folder (a link, say),
-// another user owns it, or others may change it and it cannot be closed to them. Empty when it is
-// fine; a folder of the user's that others could change is closed to them first.
-QString unsafeFolder(const QString &folder)
-{
-    const QByteArray native = QFile::encodeName(folder);
-    struct stat info
-    {};
-    if (::lstat(native.constData(), &info) != 0)
-        return qt_error_string(errno);
-    if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("it is not a folder");
-    if (info.st_uid != ::getuid())
-        return QStringLiteral("it belongs to another user");
-    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        return QStringLiteral("others may change it (%1)").arg(qt_error_string(errno));
-    return QString();
-}
-
 QString unsafeFolderProblem(const QString &folder, const QString &why)
 {
     return QStringLiteral("The document engine's folder %1 cannot be used safely: %2.").arg(folder, why);
@@ -294,7 +275,7 @@ QString ProfileSlot::folderProblem()
             .arg(base, qt_error_string(error));
     // The folders the program made: nobody else may plant or redirect anything in them.
     for (const QString &folder : {QFileInfo(base).path(), base}) {
-        if (const QString why = unsafeFolder(folder); !why.isEmpty())
+        if (const QString why = privateFolderProblem(folder); !why.isEmpty())
             return unsafeFolderProblem(folder, why);
     }
     return QString();
@@ -323,7 +304,7 @@ ProfileSlot::ProfileSlot()
             continue;
         }
         if (QFileInfo::exists(folder)) {
-            if (const QString why = unsafeFolder(folder); !why.isEmpty())
+            if (const QString why = privateFolderProblem(folder); !why.isEmpty())
                 throw RuntimeError(unsafeFolderProblem(folder, why));
         }
         mFolder = folder;
@@ -371,7 +352,7 @@ QString ProfileSlot::createTempFolder(const QString &name) const
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         throw RuntimeError(QStringLiteral("The document engine's temporary folder %1 could not be created: %2.")
                                .arg(folder, qt_error_string(errno)));
-    if (const QString why = unsafeFolder(folder); !why.isEmpty())
+    if (const QString why = privateFolderProblem(folder); !why.isEmpty())
         throw RuntimeError(unsafeFolderProblem(folder, why));
     return folder;
 }
