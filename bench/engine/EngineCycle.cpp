@@ -1,6 +1,7 @@
 #include "EngineCycle.h"
 
 #include "automation/CreateObject.h"
+#include "generation/FitText.h"
 #include "generation/PlaceholderReplacement.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
@@ -72,6 +73,8 @@ Steps cycle(const QString &templatePath, const QString &documentPath, bool fresh
         Guard guard(QStringLiteral("Bench"), QStringLiteral("Cycle"));
         ReplacePlaceholders(guard, document, details);
         lap(steps.replace);
+        FitText(guard, document, details);
+        lap(steps.fit);
         document.call(QStringLiteral("SaveAs"), {documentPath});
         word.set(QStringLiteral("DisplayAlerts"), false);
         document.call(QStringLiteral("Close"));
@@ -85,7 +88,7 @@ Steps cycle(const QString &templatePath, const QString &documentPath, bool fresh
         const Object word = CreateObject(QStringLiteral("Word.Application"));
         lap(steps.create);
         const Object document = openDocument(word, documentPath, false);
-        lap(steps.open);
+        lap(steps.reopen);
         document.call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
         if (ProgramClipboard::image().isNull())
             throw RuntimeError(QStringLiteral("no picture on the clipboard"));
@@ -108,13 +111,16 @@ Steps median(QList<Steps> runs)
 void print(QTextStream &out, const char *name, const Steps &steps)
 {
     out << QStringLiteral(
-               "%1 cycle: %2 ms  (create %3, open %4, replace %5, save %6, picture %7, quit %8; office at work %9)\n")
+               "%1 cycle: %2 ms  (create %3, open %4, replace %5, fit %6, save %7, reopen %8, picture %9, quit %10; "
+               "office at work %11)\n")
                .arg(QLatin1String(name))
                .arg(steps.total(), 0, 'f', 1)
                .arg(steps.create, 0, 'f', 1)
                .arg(steps.open, 0, 'f', 1)
                .arg(steps.replace, 0, 'f', 1)
+               .arg(steps.fit, 0, 'f', 1)
                .arg(steps.save, 0, 'f', 1)
+               .arg(steps.reopen, 0, 'f', 1)
                .arg(steps.picture, 0, 'f', 1)
                .arg(steps.quit, 0, 'f', 1)
                .arg(steps.office, 0, 'f', 1);

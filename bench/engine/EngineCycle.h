@@ -1,8 +1,8 @@
 #pragma once
 
 // One fill cycle of the document engine as the generation uses it, timed step by step: create,
-// open the template, replace the placeholders, save, quit; then create, open, copy the page
-// picture, close, quit. Shared by the benchmarks.
+// open the template, replace the placeholders, fit the texts, save and close, quit; then create,
+// open the saved document again, copy the page picture, close, quit. Shared by the benchmarks.
 #include "automation/Object.h"
 #include "generation/PartyDetails.h"
 #include "shell/MessageBoxes.h"
@@ -48,9 +48,9 @@ private:
 
 struct Steps
 {
-    double create = 0, open = 0, replace = 0, save = 0, picture = 0, quit = 0;
+    double create = 0, open = 0, replace = 0, fit = 0, save = 0, reopen = 0, picture = 0, quit = 0;
     double office = 0; // of all that, the time the office itself was working
-    double total() const { return create + open + replace + save + picture + quit; }
+    double total() const { return create + open + replace + fit + save + reopen + picture + quit; }
 };
 
 Object openDocument(const Object &word, const QString &path, bool readOnly);
