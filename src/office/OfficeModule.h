@@ -59,6 +59,10 @@ public:
 
     // The running office's process id, or 0.
     virtual qint64 processId() const = 0;
+    // How many documents the running office has read from their files, or 0. It keeps the
+    // template between uses, and the filled one until its saved file is opened: those are not
+    // read again.
+    virtual int documentLoads() const = 0;
 
     // How long an office may take to start, and how long one call into it may take before the
     // office is ended and the call fails. By default 15 and 10 seconds: a hung office is ended

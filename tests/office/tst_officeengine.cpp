@@ -3,6 +3,7 @@
 #include "TestDoubles.h"
 
 #include "automation/CreateObject.h"
+#include "generation/FitText.h"
 #include "generation/PlaceholderReplacement.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
@@ -94,6 +95,22 @@ int redPixels(const QImage &picture)
     return red;
 }
 
+// The mean difference of two pictures of one size, over all pixels and colour channels, of 255.
+double meanDifference(const QImage &first, const QImage &second)
+{
+    const QImage a = first.convertToFormat(QImage::Format_RGB32);
+    const QImage b = second.convertToFormat(QImage::Format_RGB32);
+    if (a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
 QList<Variant> executeArguments(const QString &find, const QString &replacement, qint16 replace)
 {
     QList<Variant> arguments{find};
@@ -127,8 +144,9 @@ private:
         return word.object(QStringLiteral("Documents")).call(QStringLiteral("Open"), {path}, named).toObject();
     }
 
-    // Copies the fixture to the template's name and fills it as the pipeline does.
-    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name, const QString &source = {})
+    // Copies the fixture (or source) to the template's name and fills it as the pipeline does,
+    // with the fitting when asked; returns the filled document's path.
+    QString fill(const ScriptedPartyDetails &details, const QString &name, const QString &source = {}, bool fit = false)
     {
         const QString templatePath = work(name + QStringLiteral(".dot"));
         QFile::remove(templatePath);
@@ -137,12 +155,20 @@ private:
         const Object document = open(word, templatePath, true);
         Guard guard(QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
         ReplacePlaceholders(guard, document, details);
+        if (fit)
+            FitText(guard, document, details);
         const QString filled = work(name + QStringLiteral(".doc"));
         document.call(QStringLiteral("SaveAs"), {filled});
         word.set(QStringLiteral("DisplayAlerts"), false);
         document.call(QStringLiteral("Close"));
         word.call(QStringLiteral("Quit"));
         QFile::remove(templatePath);
+        return filled;
+    }
+
+    QList<TextRun> fillAndReadBack(const ScriptedPartyDetails &details, const QString &name, const QString &source = {})
+    {
+        const QString filled = fill(details, name, source);
         QString error;
         const QList<TextRun> runs = OfficeReadBack(environment->root() + QStringLiteral("/reader")).read(filled, &error);
         if (runs.isEmpty())
@@ -365,6 +391,67 @@ private slots:
         for (const double size : {0.0, 1638.5})
             QVERIFY_THROWS_EXCEPTION(RuntimeError, fontOf(1).set(QStringLiteral("Size"), size));
         word.call(QStringLiteral("Quit"));
+    }
+
+    // The office keeps the template between fills and undoes each fill: a fill after one whose
+    // long values made the text smaller looks exactly like the same fill on a fresh office, and its
+    // page, rendered from the document the office still holds, like the saved file read again.
+    void aKeptTemplateIsRestoredCompletely()
+    {
+        ScriptedPartyDetails longValues;
+        for (QString &text : longValues.texts)
+            text = text.repeated(6);
+        shutdownOfficeEngine();
+        const QImage fresh = renderFirstPage(fill(ScriptedPartyDetails(), QStringLiteral("fresh"), TEMPLATE_SOURCE, true), 96);
+        const QImage shrunk = renderFirstPage(fill(longValues, QStringLiteral("long"), TEMPLATE_SOURCE, true), 96);
+        QVERIFY(meanDifference(shrunk, fresh) > 1.0);
+        const int loads = officeModule().documentLoads();
+        const QString again = fill(ScriptedPartyDetails(), QStringLiteral("again"), TEMPLATE_SOURCE, true);
+        ProgramClipboard::clear();
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        open(word, again, false).call(QStringLiteral("Range")).toObject().call(QStringLiteral("CopyAsPicture"));
+        word.call(QStringLiteral("Quit"));
+        QCOMPARE(officeModule().documentLoads(), loads); // neither the template nor the saved file was read
+        QVERIFY2(meanDifference(ProgramClipboard::image(), fresh) < 1.0,
+                 qPrintable(QString::number(meanDifference(ProgramClipboard::image(), fresh))));
+        QVERIFY(meanDifference(renderFirstPage(again, 96), fresh) < 1.0);
+    }
+
+    // A file that changed is read again, never taken for the document the office keeps: a template
+    // with other bytes, or a saved file that another one replaced. (The fixture's boxes are drawing
+    // shapes, which the office does not keep; the real template's are text frames.)
+    void aChangedFileIsNeverServedFromTheKeptDocument_data()
+    {
+        QTest::addColumn<bool>("savedFile");
+        QTest::newRow("template") << false;
+        QTest::newRow("saved file") << true;
+    }
+    void aChangedFileIsNeverServedFromTheKeptDocument()
+    {
+        QFETCH(bool, savedFile);
+        const QString filled = fill(ScriptedPartyDetails(), QStringLiteral("changing"), TEMPLATE_SOURCE);
+        const QString templatePath = work(QStringLiteral("changing.dot"));
+        const Object word = CreateObject(QStringLiteral("Word.Application"));
+        if (!savedFile) {
+            open(word, filled, false).call(QStringLiteral("Close")); // the template kept, restored
+            QFile::copy(filled, templatePath);
+        } else {
+            QFile::remove(filled);
+            QFile::copy(QStringLiteral(TEMPLATE_SOURCE), filled);
+        }
+        const int loads = officeModule().documentLoads();
+        const Object document = open(word, savedFile ? filled : templatePath, !savedFile);
+        QString text;
+        for (const Variant &shape : document.object(QStringLiteral("Shapes")).enumerate()) {
+            const Object frame = shape.toObject().object(QStringLiteral("TextFrame"));
+            if (frame.get(QStringLiteral("HasText")).toBool())
+                text += frame.object(QStringLiteral("TextRange")).get(QStringLiteral("Text")).toString();
+        }
+        QCOMPARE(officeModule().documentLoads(), loads + 1);
+        QCOMPARE(text.contains(QStringLiteral("[GivenBy]")), savedFile);
+        QCOMPARE(text.contains(QStringLiteral("The Hollies")), !savedFile);
+        word.call(QStringLiteral("Quit"));
+        QFile::remove(templatePath);
     }
 
     void exportsPdfOnly()

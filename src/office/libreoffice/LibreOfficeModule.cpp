@@ -155,6 +155,12 @@ public:
         return mSession && mSession->isAlive() ? mSession->processId() : 0;
     }
 
+    int documentLoads() const override
+    {
+        std::lock_guard lock(mMutex);
+        return mSession && mSession->isAlive() ? mSession->loads() : 0;
+    }
+
     void setTimeouts(std::chrono::milliseconds start, std::chrono::milliseconds call) override
     {
         std::lock_guard lock(mMutex);

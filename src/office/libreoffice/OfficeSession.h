@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CallWatchdog.h"
+#include "KeptDocument.h"
 #include "OfficeProcess.h"
 #include "Uno.h"
 
@@ -98,6 +99,8 @@ public:
 
     // How many documents this office has opened.
     int loads() const { return mLoads; }
+    // The document this office keeps between uses.
+    DocumentKeeper &keeper() { return mKeeper; }
 
     // Uses of the office: every object of the server that may call into it holds one while it
     // lives, and so does a call made without one (the page picture). When the last use ends,
@@ -149,4 +152,5 @@ private:
     std::atomic<int> mUses{0};
     std::atomic<std::uint64_t> mUsesBegun{0};
     std::function<void()> mIdleHandler;
+    DocumentKeeper mKeeper;
 };

@@ -54,8 +54,14 @@ Variant WordApplication::call(const QString &member, const QList<Variant> &posit
 Object WordApplication::open(const QString &path, bool readOnly)
 {
     ensureRunning();
-    const auto component = session().loadDocument(path, readOnly);
-    auto document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), component);
+    std::shared_ptr<WordDocument> document;
+    if (auto kept = session().keeper().take(session(), path, readOnly)) {
+        document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), kept->model, std::move(kept->info));
+    } else {
+        const auto component = session().loadDocument(path, readOnly);
+        document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), component,
+                                                  session().keeper().prepare(session(), component, path, readOnly));
+    }
     mDocuments.append(document);
     return Object(document);
 }

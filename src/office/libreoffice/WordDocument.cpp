@@ -27,10 +27,7 @@
 #endif
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 
-namespace {
-
-// Every shape of the document's draw page, in the page's order. Text frames are on the draw page
-// too, so walking it alone reaches each frame exactly once.
+// Text frames are on the draw page too, so walking it alone reaches each frame exactly once.
 QList<Reference<css::uno::XInterface>> drawPageShapes(const Reference<css::lang::XComponent> &model)
 {
     const Reference<css::drawing::XDrawPageSupplier> supplier(model, UNO_QUERY_THROW);
@@ -44,6 +41,8 @@ QList<Reference<css::uno::XInterface>> drawPageShapes(const Reference<css::lang:
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
+
+namespace {
 
 bool flagOf(const Reference<css::beans::XPropertySet> &style, const char *name, bool fallback)
 {
@@ -76,10 +75,11 @@ ShapeText textOfShape(const Reference<css::uno::XInterface> &shape)
 }
 
 WordDocument::WordDocument(std::shared_ptr<OfficeSession> session, std::weak_ptr<WordApplication> application,
-                           Reference<css::lang::XComponent> model)
+                           Reference<css::lang::XComponent> model, KeepInfo keep)
     : OfficeObject(std::move(session))
     , mApplication(std::move(application))
     , mModel(std::move(model))
+    , mKeep(std::move(keep))
 {
 }
 
@@ -159,6 +159,12 @@ void WordDocument::close()
 {
     if (isClosed())
         return;
+    if (session().keeper().offer(session(), mModel, std::move(mKeep))) {
+        mModel.clear();
+        if (const auto application = mApplication.lock())
+            application->forget(this);
+        return;
+    }
     session().call(QStringLiteral("close the document"), [&] {
         const Reference<css::util::XCloseable> closeable(mModel, UNO_QUERY);
         if (closeable.is())
@@ -245,7 +251,7 @@ QList<Variant> WordDocument::shapes() const
 // only complete, by rename. So a failed save (a full disk, say) never leaves an empty or cut-off
 // document, nor the office's own temporary files, in the destination's folder, and an earlier
 // file of that name stays as it was.
-void WordDocument::saveAs(const QString &path) const
+void WordDocument::saveAs(const QString &path)
 {
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("The file name is empty."));
@@ -281,6 +287,9 @@ void WordDocument::saveAs(const QString &path) const
     }
     QFile::remove(draft);
     WriteFileReplacing(contents, path);
+    // What the saved file holds is this document as it is now.
+    mKeep.savedAs = FileIdentity::of(path);
+    mKeep.editsAtSave = session().keeper().edits();
 }
 
 Variant WordShape::get(const QString &member)

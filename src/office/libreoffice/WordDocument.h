@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KeptDocument.h"
 #include "OfficeObject.h"
 
 #include <com/sun/star/lang/XComponent.hpp>
@@ -28,12 +29,13 @@ class WordDocument : public OfficeObject
 {
 public:
     WordDocument(std::shared_ptr<OfficeSession> session, std::weak_ptr<WordApplication> application,
-                 Reference<css::lang::XComponent> model);
+                 Reference<css::lang::XComponent> model, KeepInfo keep = {});
 
     Variant get(const QString &member) override;
     Variant call(const QString &member, const QList<Variant> &positional, const QList<NamedArgument> &named) override;
 
-    // Closes the document without saving; does nothing when it is closed already.
+    // Closes the document without saving (or hands it to the office's keeper, which may keep it for
+    // the next open of what it stands for); does nothing when it is closed already.
     void close();
     bool isClosed() const { return !mModel.is(); }
 
@@ -42,10 +44,11 @@ private:
     Object range(const Reference<css::text::XText> &text, TextKind kind) const;
     QList<Variant> storyRanges() const;
     QList<Variant> shapes() const;
-    void saveAs(const QString &path) const;
+    void saveAs(const QString &path);
 
     std::weak_ptr<WordApplication> mApplication;
     Reference<css::lang::XComponent> mModel;
+    KeepInfo mKeep;
     // Finding and replacing changes no story's existence, so they are looked up once.
     mutable std::optional<QList<Variant>> mStories;
 };
@@ -72,6 +75,9 @@ struct ShapeText
     TextKind kind = TextKind::Shape;
 };
 ShapeText textOfShape(const Reference<css::uno::XInterface> &shape);
+
+// Every shape of the document's draw page, text frames included, in the page's order.
+QList<Reference<css::uno::XInterface>> drawPageShapes(const Reference<css::lang::XComponent> &model);
 
 // A shape of the document: TextFrame (get).
 class WordShape : public OfficeObject

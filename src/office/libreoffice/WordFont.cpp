@@ -55,4 +55,5 @@ void WordFont::set(const QString &member, const Variant &value)
         const Reference<css::beans::XMultiPropertySet> properties(wholeText(mText), UNO_QUERY_THROW);
         properties->setPropertyValues(Sequence<OUString>(names, 3), Sequence<Any>(heights, 3));
     });
+    session().keeper().noteEdit();
 }

@@ -74,6 +74,8 @@ Variant WordFindObject::call(const QString &member, const QList<Variant> &positi
     const TextMatcher matcher(*mSettings);
     const int found = session().call(QStringLiteral("replace \"%1\"").arg(mSettings->text),
                                      [&] { return replaceInText(mText, mKind, matcher, mode); });
+    if (found > 0 && mode != ReplaceMode::None)
+        session().keeper().noteEdit();
     return Variant(found > 0);
 }
 

@@ -1,0 +1,218 @@
+#include "KeptDocument.h"
+
+#include "OfficeSession.h"
+#include "WordDocument.h"
+
+#include "shell/FileUtils.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/document/XUndoManager.hpp>
+#include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+#include <QFile>
+
+namespace {
+
+// A template larger than this is opened afresh each time rather than held in memory twice.
+constexpr qint64 LargestKeptTemplate = 32 * 1024 * 1024;
+// Each use of a kept document is one undo step; a bound, should an undo never end.
+constexpr int MostUndoSteps = 100;
+
+const char *const PageTexts[] = {"HeaderText", "HeaderTextLeft", "HeaderTextFirst",
+                                 "FooterText", "FooterTextLeft", "FooterTextFirst"};
+
+Reference<css::document::XUndoManager> undoManager(const Reference<css::lang::XComponent> &model)
+{
+    return Reference<css::document::XUndoManagerSupplier>(model, UNO_QUERY_THROW)->getUndoManager();
+}
+
+// Every text a fill may change: the main text, the first page's headers and footers, and the text
+// of every text frame. None when a drawing shape holds text: the office's undo does not take back
+// what is done to a drawing shape's text (nor its size) from outside, so such a document is never
+// kept.
+std::optional<QList<Reference<css::text::XText>>> textsOf(const Reference<css::lang::XComponent> &model)
+{
+    QList<Reference<css::text::XText>> texts{Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText()};
+    const Reference<css::beans::XPropertySet> style = firstPageStyle(model);
+    for (const char *name : PageTexts) {
+        Reference<css::text::XText> text;
+        try {
+            text.set(style->getPropertyValue(OUString::createFromAscii(name)), UNO_QUERY);
+        } catch (const css::uno::Exception &) {
+        }
+        if (text.is())
+            texts.append(text);
+    }
+    for (const auto &shape : drawPageShapes(model)) {
+        const ShapeText shapeText = textOfShape(shape);
+        if (shapeText.kind == TextKind::Shape && shapeText.text.is() && !shapeText.text->getString().isEmpty())
+            return std::nullopt;
+        if (shapeText.text.is())
+            texts.append(shapeText.text);
+    }
+    return texts;
+}
+
+QStringList contents(const QList<Reference<css::text::XText>> &texts)
+{
+    QStringList result;
+    for (const auto &text : texts)
+        result.append(toQString(text->getString()));
+    return result;
+}
+
+std::optional<QByteArray> templateBytes(const QString &path)
+{
+    const auto identity = FileIdentity::of(path);
+    if (!identity || identity->size > LargestKeptTemplate)
+        return std::nullopt;
+    try {
+        return ReadRegularFile(path);
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+// Undoes everything done since the document was opened; true when every text is back as it was.
+bool restoreTexts(const Reference<css::document::XUndoManager> &undo, const KeepInfo &info)
+{
+    for (int step = 0; step < MostUndoSteps && undo->isUndoPossible(); ++step)
+        undo->undo();
+    undo->clear();
+    return contents(info.texts) == info.pristineTexts;
+}
+
+void close(OfficeSession &session, const Reference<css::lang::XComponent> &model)
+{
+    try {
+        session.call(QStringLiteral("close the document"), [&] {
+            const Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
+            if (closeable.is())
+                closeable->close(true);
+            else
+                model->dispose();
+        });
+    } catch (const RuntimeError &) {
+    }
+}
+
+} // namespace
+
+std::optional<FileIdentity> FileIdentity::of(const QString &path)
+{
+    struct stat info
+    {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+}
+
+bool FileIdentity::operator==(const FileIdentity &other) const
+{
+    return device == other.device && inode == other.inode && size == other.size
+        && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+}
+
+std::optional<DocumentKeeper::Taken> DocumentKeeper::take(OfficeSession &session, const QString &path, bool readOnly)
+{
+    std::optional<Taken> taken;
+    bool restore = false;
+    {
+        std::lock_guard lock(mMutex);
+        if (!mKept)
+            return std::nullopt;
+        const auto identity = FileIdentity::of(path);
+        if (mFilled && identity && mKept->info.savedAs && *identity == *mKept->info.savedAs) {
+            mKept->info.servedAsSaved = true;
+        } else {
+            // The template's file is written afresh for every use: what counts is its bytes. A
+            // filled document whose saved file was never opened is restored for it.
+            if (!readOnly || templateBytes(path) != mKept->info.templateBytes)
+                return std::nullopt;
+            restore = mFilled;
+            mKept->info.savedAs.reset();
+            mKept->info.servedAsSaved = false;
+        }
+        taken = std::move(mKept);
+        mKept.reset();
+    }
+    try {
+        const bool ready = session.call(QStringLiteral("open the document %1").arg(path), [&] {
+            const auto undo = undoManager(taken->model);
+            if (restore && !restoreTexts(undo, taken->info))
+                return false;
+            undo->enterUndoContext("Mistlefold");
+            return true;
+        });
+        if (ready)
+            return taken;
+        close(session, taken->model);
+    } catch (const RuntimeError &) {
+        // The office has gone, and the document with it: it is opened afresh.
+    }
+    return std::nullopt;
+}
+
+KeepInfo DocumentKeeper::prepare(OfficeSession &session, const Reference<css::lang::XComponent> &model,
+                                 const QString &path, bool readOnly)
+{
+    KeepInfo info;
+    if (!readOnly)
+        return info;
+    auto bytes = templateBytes(path);
+    if (!bytes || bytes->isEmpty())
+        return info;
+    try {
+        const bool keepable = session.call(QStringLiteral("open the document %1").arg(path), [&] {
+            auto texts = textsOf(model);
+            if (!texts)
+                return false;
+            info.texts = std::move(*texts);
+            info.pristineTexts = contents(info.texts);
+            const auto undo = undoManager(model);
+            undo->reset();
+            undo->enterUndoContext("Mistlefold");
+            return true;
+        });
+        if (!keepable)
+            return {};
+    } catch (const RuntimeError &) {
+        return {}; // opened, but not to be kept
+    }
+    info.templateBytes = std::move(*bytes);
+    return info;
+}
+
+bool DocumentKeeper::offer(OfficeSession &session, const Reference<css::lang::XComponent> &model, KeepInfo info)
+{
+    if (info.templateBytes.isEmpty())
+        return false;
+    const bool filled = !info.servedAsSaved && info.savedAs && info.editsAtSave == mEdits;
+    try {
+        const bool restored = session.call(QStringLiteral("close the document"), [&] {
+            const auto undo = undoManager(model);
+            undo->leaveUndoContext();
+            return filled || restoreTexts(undo, info);
+        });
+        if (!restored)
+            return false;
+    } catch (const RuntimeError &) {
+        return false;
+    }
+    if (!filled) {
+        info.savedAs.reset();
+        info.servedAsSaved = false;
+    }
+    // The latest document is kept: a template that changed, say, takes the place of the old one.
+    std::optional<Taken> replaced;
+    {
+        std::lock_guard lock(mMutex);
+        replaced = std::exchange(mKept, Taken{model, std::move(info)});
+        mFilled = filled;
+    }
+    if (replaced)
+        close(session, replaced->model);
+    return true;
+}
