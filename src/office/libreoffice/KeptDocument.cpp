@@ -9,7 +9,6 @@
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFile>
 
@@ -87,14 +86,9 @@ bool restoreTexts(const Reference<css::document::XUndoManager> &undo, const Keep
 void close(OfficeSession &session, const Reference<css::lang::XComponent> &model)
 {
     try {
-        session.call(QStringLiteral("close the document"), [&] {
-            const Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
-            if (closeable.is())
-                closeable->close(true);
-            else
-                model->dispose();
-        });
+        session.closeDocument(model);
     } catch (const RuntimeError &) {
+        // Gone with its office.
     }
 }
 

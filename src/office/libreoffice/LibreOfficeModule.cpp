@@ -1,5 +1,6 @@
 #include "OfficeSession.h"
 #include "PagePicture.h"
+#include "WarmUp.h"
 #include "WordApplication.h"
 #include "WorkThreads.h"
 

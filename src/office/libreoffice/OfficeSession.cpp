@@ -18,6 +18,7 @@
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/util/XChangesBatch.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
@@ -334,6 +335,17 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
         throw RuntimeError(
             QStringLiteral("The document %1 could not be opened: its format is not recognised.").arg(path));
     return component;
+}
+
+void OfficeSession::closeDocument(const Reference<css::lang::XComponent> &model)
+{
+    call(QStringLiteral("close the document"), [&] {
+        const Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            model->dispose();
+    });
 }
 
 void OfficeSession::beginUse()

@@ -75,6 +75,8 @@ public:
     // made into a new document), read-only when asked. Throws RuntimeError when it cannot be
     // found or opened.
     Reference<css::lang::XComponent> loadDocument(const QString &path, bool readOnly);
+    // Closes a document without saving it. Throws RuntimeError when the office cannot.
+    void closeDocument(const Reference<css::lang::XComponent> &model);
 
     // Runs work (office calls) and returns its result; "what" completes the description of a
     // failure: "The document engine could not <what>: ...". Work runs on another thread: it

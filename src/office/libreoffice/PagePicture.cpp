@@ -6,10 +6,7 @@
 #include "shell/ProgramClipboard.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/text/XTextDocument.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +18,6 @@
 #include <cmath>
 
 namespace {
-
 
 // The first page's size in hundredths of a millimetre.
 QSize firstPageSize(const Reference<css::lang::XComponent> &model)
@@ -44,17 +40,6 @@ QString picturePath(OfficeSession &session)
 {
     static std::atomic<int> made{0};
     return session.temporaryPath(QStringLiteral("-page-%1.png").arg(++made));
-}
-
-void close(OfficeSession &session, const Reference<css::lang::XComponent> &model)
-{
-    session.call(QStringLiteral("close the document"), [&] {
-        const Reference<css::util::XCloseable> closeable(model, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            model->dispose();
-    });
 }
 
 } // namespace
@@ -124,37 +109,12 @@ QImage pictureOfSavedDocument(OfficeSession &session, const QString &path, doubl
         picture = pictureOfModel(session, model, dotsPerInch);
     } catch (...) {
         try {
-            close(session, model);
+            session.closeDocument(model);
         } catch (const RuntimeError &) {
             // The first failure is the one to tell.
         }
         throw;
     }
-    close(session, model);
+    session.closeDocument(model);
     return picture;
-}
-
-void warmUp(OfficeSession &session)
-{
-    const QString path = session.temporaryPath(QStringLiteral("-warm-up.doc"));
-    const auto model = session.call(QStringLiteral("make a document"), [&] {
-        const Reference<css::frame::XComponentLoader> loader(session.desktop(), UNO_QUERY_THROW);
-        return loader->loadComponentFromURL("private:factory/swriter", "_blank", 0,
-                                            properties({property("Hidden", Any(true))}));
-    });
-    try {
-        session.call(QStringLiteral("save a document"), [&] {
-            Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText()->setString("Mistlefold");
-            Reference<css::frame::XStorable>(model, UNO_QUERY_THROW)
-                ->storeToURL(fileUrl(path),
-                             properties({property("FilterName", Any(OUString("MS Word 97"))),
-                                         property("Overwrite", Any(true))}));
-        });
-        close(session, model);
-        pictureOfSavedDocument(session, path, ScreenDotsPerInch);
-    } catch (...) {
-        QFile::remove(path);
-        throw;
-    }
-    QFile::remove(path);
 }

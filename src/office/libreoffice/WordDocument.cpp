@@ -19,7 +19,6 @@
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFrame.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -165,13 +164,7 @@ void WordDocument::close()
             application->forget(this);
         return;
     }
-    session().call(QStringLiteral("close the document"), [&] {
-        const Reference<css::util::XCloseable> closeable(mModel, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            mModel->dispose();
-    });
+    session().closeDocument(mModel);
     mModel.clear();
     if (const auto application = mApplication.lock())
         application->forget(this);
