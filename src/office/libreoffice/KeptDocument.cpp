@@ -2,6 +2,7 @@
 
 #include "OfficeSession.h"
 #include "WordDocument.h"
+#include "WorkThreads.h"
 
 #include "shell/FileUtils.h"
 
@@ -111,6 +112,13 @@ bool FileIdentity::operator==(const FileIdentity &other) const
 
 std::optional<DocumentKeeper::Taken> DocumentKeeper::take(OfficeSession &session, const QString &path, bool readOnly)
 {
+    std::shared_ptr<Job> restoring;
+    {
+        std::lock_guard lock(mMutex);
+        restoring = mRestoring;
+    }
+    if (restoring)
+        restoring->wait();
     std::optional<Taken> taken;
     bool restore = false;
     {
@@ -179,34 +187,53 @@ KeepInfo DocumentKeeper::prepare(OfficeSession &session, const Reference<css::la
     return info;
 }
 
-bool DocumentKeeper::offer(OfficeSession &session, const Reference<css::lang::XComponent> &model, KeepInfo info)
+bool DocumentKeeper::offer(const std::shared_ptr<OfficeSession> &session, const Reference<css::lang::XComponent> &model,
+                           KeepInfo info)
 {
     if (info.templateBytes.isEmpty())
         return false;
-    const bool filled = !info.servedAsSaved && info.savedAs && info.editsAtSave == mEdits;
-    try {
-        const bool restored = session.call(QStringLiteral("close the document"), [&] {
-            const auto undo = undoManager(model);
-            undo->leaveUndoContext();
-            return filled || restoreTexts(undo, info);
-        });
-        if (!restored)
+    if (!info.servedAsSaved && info.savedAs && info.editsAtSave == mEdits) {
+        try {
+            session->call(QStringLiteral("close the document"), [&] { undoManager(model)->leaveUndoContext(); });
+        } catch (const RuntimeError &) {
             return false;
-    } catch (const RuntimeError &) {
-        return false;
+        }
+        keep(*session, Taken{model, std::move(info)}, true);
+        return true;
     }
-    if (!filled) {
-        info.savedAs.reset();
-        info.servedAsSaved = false;
-    }
+    // Restored on a work thread once the close has returned; the next take waits for it. The office
+    // counts as idle meanwhile: a worn one may be replaced under the restore, which then fails and
+    // the next fill opens the template afresh in the fresh office.
+    info.savedAs.reset();
+    info.servedAsSaved = false;
+    std::lock_guard lock(mMutex);
+    mRestoring = WorkThreads::post([this, session, model, info = std::move(info)]() mutable {
+        bool restored = false;
+        try {
+            restored = session->call(QStringLiteral("restore the template"), [&] {
+                const auto undo = undoManager(model);
+                undo->leaveUndoContext();
+                return restoreTexts(undo, info);
+            });
+        } catch (const RuntimeError &) {
+        }
+        if (restored)
+            keep(*session, Taken{model, std::move(info)}, false);
+        else
+            close(*session, model);
+    });
+    return true;
+}
+
+void DocumentKeeper::keep(OfficeSession &session, Taken kept, bool filled)
+{
     // The latest document is kept: a template that changed, say, takes the place of the old one.
     std::optional<Taken> replaced;
     {
         std::lock_guard lock(mMutex);
-        replaced = std::exchange(mKept, Taken{model, std::move(info)});
+        replaced = std::exchange(mKept, std::move(kept));
         mFilled = filled;
     }
     if (replaced)
         close(session, replaced->model);
-    return true;
 }

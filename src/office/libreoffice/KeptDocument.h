@@ -11,10 +11,12 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
 
+class Job;
 class OfficeSession;
 
 // Where a file stands on disk and which version of it: a file written again, or another one put in
@@ -65,10 +67,12 @@ public:
     // For a document just opened from path: what keeping it needs (nothing unless read-only).
     KeepInfo prepare(OfficeSession &session, const Reference<css::lang::XComponent> &model, const QString &path,
                      bool readOnly);
-    // At a document's close: keeps it in place of the one kept so far, which is closed (true), or
-    // leaves it to be closed (false: not opened from a template, or a restore that did not give
-    // back every text).
-    bool offer(OfficeSession &session, const Reference<css::lang::XComponent> &model, KeepInfo info);
+    // At a document's close: takes it over (true), or leaves it to be closed (false: not opened from
+    // a template). A document closed after its save is kept as it is; any other is restored on a
+    // work thread and kept once every text is back as it was, else closed. What is kept takes the
+    // place of the document kept so far, which is closed.
+    bool offer(const std::shared_ptr<OfficeSession> &session, const Reference<css::lang::XComponent> &model,
+               KeepInfo info);
 
     // A change made to some document: a filled document changed after its save no longer stands
     // for the saved file.
@@ -76,7 +80,10 @@ public:
     quint64 edits() const { return mEdits; }
 
 private:
+    void keep(OfficeSession &session, Taken kept, bool filled);
+
     std::mutex mMutex;
+    std::shared_ptr<Job> mRestoring; // the restore under way, if any
     std::optional<Taken> mKept;
     bool mFilled = false;
     std::atomic<quint64> mEdits{0};

@@ -158,7 +158,7 @@ void WordDocument::close()
 {
     if (isClosed())
         return;
-    if (session().keeper().offer(session(), mModel, std::move(mKeep))) {
+    if (session().keeper().offer(sharedSession(), mModel, std::move(mKeep))) {
         mModel.clear();
         if (const auto application = mApplication.lock())
             application->forget(this);
