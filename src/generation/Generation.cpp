@@ -65,7 +65,7 @@ void savePicture(const QImage &picture, const QString &path)
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP"))
         raise(StandardError::InvalidPicture);
-    WriteFileReplacing(bytes, path);
+    WriteWorkFile(bytes, path);
 }
 
 // The filled document as the engine saved it, or nothing when no document with content is

@@ -171,9 +171,7 @@ bool writeAll(int file, const QByteArray &bytes)
     return true;
 }
 
-} // namespace
-
-void WriteFileReplacing(const QByteArray &bytes, const QString &path)
+void writeReplacing(const QByteArray &bytes, const QString &path, bool synced)
 {
     if (isBadPath(path))
         throw RuntimeError(describeFileFailure(path));
@@ -221,7 +219,7 @@ void WriteFileReplacing(const QByteArray &bytes, const QString &path)
         fail(errno);
     if (replaces && S_ISREG(old.st_mode) && ::fchmod(file, old.st_mode & 07777) != 0)
         fail(errno);
-    if (::fsync(file) != 0)
+    if (synced && ::fsync(file) != 0)
         fail(errno);
     if (unnamed) {
         part = newPartName();
@@ -239,8 +237,21 @@ void WriteFileReplacing(const QByteArray &bytes, const QString &path)
     if (::renameat(folder, part.constData(), folder, name.constData()) != 0)
         fail(errno);
     part.clear();
-    ::fsync(folder); // the new name is on disk too
+    if (synced)
+        ::fsync(folder); // the new name is on disk too
     ::close(folder);
+}
+
+} // namespace
+
+void WriteFileReplacing(const QByteArray &bytes, const QString &path)
+{
+    writeReplacing(bytes, path, true);
+}
+
+void WriteWorkFile(const QByteArray &bytes, const QString &path)
+{
+    writeReplacing(bytes, path, false);
 }
 
 QByteArray ReadRegularFile(const QString &path)

@@ -26,6 +26,9 @@ void WriteFileIfAbsent(const QByteArray &bytes, const QString &path);
 // leaves path as it was and nothing beside it, and throws RuntimeError: "Disk full" when the
 // space, the quota or the file-size limit ran out, else the runtime's description.
 void WriteFileReplacing(const QByteArray &bytes, const QString &path);
+// As WriteFileReplacing, but nothing is synced to disk: for a work file that is read back and
+// removed within the same run (the page picture), which a crash would make worthless anyway.
+void WriteWorkFile(const QByteArray &bytes, const QString &path);
 
 // The contents of the regular file at path, never read through a link. Throws RuntimeError:
 // "File not found" when no regular file stands there.

@@ -140,19 +140,22 @@ void FilesTest::deleteFileQuietlyNeverComplains()
 void FilesTest::everyReplacementKeepsToOneRule_data()
 {
     QTest::addColumn<bool>("copy"); // the saved invitation; else a work file
-    QTest::newRow("work file") << false;
-    QTest::newRow("saved invitation") << true;
+    QTest::addColumn<bool>("synced");
+    QTest::newRow("work file") << false << true;
+    QTest::newRow("page picture (not synced)") << false << false;
+    QTest::newRow("saved invitation") << true << true;
 }
 
 void FilesTest::everyReplacementKeepsToOneRule()
 {
     QFETCH(bool, copy);
+    QFETCH(bool, synced);
     const QString folder = environment->root() + "/Documents";
     QDir().mkpath(folder);
     const QString source = environment->root() + "/source.doc";
     const auto replace = [&](const QByteArray &bytes, const QString &path, bool sourceWritten = false) {
         if (!copy)
-            return WriteFileReplacing(bytes, path);
+            return synced ? WriteFileReplacing(bytes, path) : WriteWorkFile(bytes, path);
         QFile file(source);
         if (!sourceWritten && (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()))
             QFAIL("the source could not be written");
