@@ -179,6 +179,8 @@ void Form1::Form_Load()
 {
     Guard guard(Window1, QStringLiteral("Form_Load"));
     guard.run(100, [&] { ApplySkinFile(); });
+    // Caption, icon and application title are one numbered step: a failure of any of the three
+    // reports as 104.
     guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
     guard.run(104, [&] { setWindowIcon(Program::appIcon()); });
     guard.run(104, [&] { AppInfo::SetAppTitle(); });
