@@ -7,6 +7,7 @@
 #include "details/Form1.h"
 #include "details/StoredDate.h"
 #include "generation/IsInstalled.h"
+#include "office/OfficeEngine.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
 #include "shell/Program.h"
@@ -93,6 +94,7 @@ class Form1Test : public TestFixture
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { registerOfficeEngine(); } // as the program does; each test puts its engine in its place
     void init();
     void cleanup();
 
