@@ -26,8 +26,8 @@ double middle(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-// The office's start as the program saw it before (created on first use, the caller waiting)
-// and in the background (the caller going on at once), medians of three.
+// The office's start created on first use (the caller waiting) next to the start in the
+// background (the caller going on at once) that the program makes, medians of three.
 void officeStart(QTextStream &out)
 {
     QList<double> waited, returned, ready, firstCreate;

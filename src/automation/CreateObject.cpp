@@ -35,6 +35,12 @@ QHash<QString, Server> &servers()
     return registry;
 }
 
+QHash<QString, AutomationServers::Description> &descriptions()
+{
+    static QHash<QString, AutomationServers::Description> registry;
+    return registry;
+}
+
 // The failure handler runs at most once, and never once the server has made an object.
 void settle(const std::shared_ptr<PendingStart> &start, const QString *cause)
 {
@@ -97,6 +103,18 @@ void AutomationServers::unregisterServer(const QString &progId)
 {
     std::lock_guard lock(registryMutex);
     servers().remove(progId.toLower());
+}
+
+void AutomationServers::describeServer(const QString &progId, Description description)
+{
+    std::lock_guard lock(registryMutex);
+    descriptions().insert(progId.toLower(), std::move(description));
+}
+
+AutomationServers::Description AutomationServers::serverDescription(const QString &progId)
+{
+    std::lock_guard lock(registryMutex);
+    return descriptions().value(progId.toLower());
 }
 
 QString AutomationServers::startServer(const QString &progId, FailureHandler failed)

@@ -3,6 +3,7 @@
 #include "automation/Object.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -28,6 +29,19 @@ using Starter = std::function<QString(FailureHandler failed)>;
 // A server whose first object takes a while (an office process to start) may give a starter.
 void registerServer(const QString &progId, Factory factory, Starter starter = {});
 void unregisterServer(const QString &progId);
+
+// What a user is told when the server of a ProgID cannot start: its name ("LibreOffice Writer
+// document engine", say) and what to do, one paragraph a point (what to install, how to check
+// it). The engine behind the ProgID gives it; it says how to get a server, so it stays when the
+// server is replaced or removed.
+struct Description
+{
+    QString name;
+    QStringList advice;
+};
+void describeServer(const QString &progId, Description description);
+// The description given for progId; an empty one when none was.
+Description serverDescription(const QString &progId);
 
 // Gets the server of progId ready ahead of its first object. Returns the cause, in one line,
 // when it cannot run here (an unknown ProgID too); the empty text when it is starting in the

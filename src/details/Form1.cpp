@@ -14,8 +14,6 @@
 #include "shell/MessageBoxes.h"
 #include "shell/Program.h"
 #include "shell/RandomSource.h"
-#include "shell/RuntimeError.h"
-#include "shell/SettingsStore.h"
 #include "shell/Skin.h"
 
 #include <QCloseEvent>
@@ -33,11 +31,6 @@
 namespace {
 
 const QString Window1 = QStringLiteral("Form1");
-
-const QString CannotRestore = QStringLiteral(
-    ".\r\nThe party details stored there cannot be restored, and changes to them cannot be stored.");
-const QString CannotStore = QStringLiteral(
-    ".\r\nChanges to the party details cannot be stored: what you enter now is gone when the program ends.");
 
 } // namespace
 
@@ -179,6 +172,8 @@ void Form1::Form_Load()
 {
     Guard guard(Window1, QStringLiteral("Form_Load"));
     guard.run(100, [&] { ApplySkinFile(); });
+    // Caption, icon and application title are one numbered step: a failure of any of the three
+    // reports as 104.
     guard.run(104, [&] { setWindowTitle(AppInfo::ProductName); });
     guard.run(104, [&] { setWindowIcon(Program::appIcon()); });
     guard.run(104, [&] { AppInfo::SetAppTitle(); });
@@ -193,19 +188,20 @@ void Form1::Form_Load()
     });
     guard.run(128, [&] {
         const QDate today = Clock::instance().now().date();
-        restorePicker(DateTimePicker1, DateKey,
-                      StoredDate::fromText(stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
+        mSettings.restorePicker(
+            DateTimePicker1, DateKey,
+            StoredDate::fromText(mSettings.stored(DateKey, StoredDate::toText(QDateTime(today, QTime(0, 0))))));
     });
     guard.run(130, [&] {
         const QTime now = Clock::instance().now().time();
-        restorePicker(DateTimePicker2, TimeKey,
-                      StoredDate::fromText(stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
+        mSettings.restorePicker(
+            DateTimePicker2, TimeKey,
+            StoredDate::fromText(mSettings.stored(TimeKey, StoredDate::toText(StoredDate::timeOnly(now)))));
     });
     for (int index = 0; index < TextFieldCount; ++index)
-        guard.run(134, [&] { Text1[index]->setText(stored(textKey(index), QString())); });
+        guard.run(134, [&] { Text1[index]->setText(mSettings.stored(textKey(index), QString())); });
     // Said now, before the window is shown and anyone types, rather than at the first keystroke.
-    if (const QString problem = SettingsStore::writeProblem(AppInfo::SettingsApplication); !problem.isEmpty())
-        reportSettingsProblem(problem + CannotStore);
+    mSettings.reportWriteProblem();
     if (!CheckWordInstalled())
         Program::EndProgram();
 }
@@ -242,65 +238,19 @@ QDateTime Form1::partyTime() const
     return DateTimePicker2->dateTime();
 }
 
-QString Form1::stored(const QString &key, const QString &defaultValue)
-{
-    try {
-        return SettingsStore::read(AppInfo::SettingsApplication, AppInfo::ProductName, key, defaultValue);
-    } catch (const RuntimeError &error) {
-        reportSettingsProblem(error.description() + CannotRestore);
-        return defaultValue;
-    }
-}
-
-void Form1::store(const QString &key, const QString &text)
-{
-    try {
-        SettingsStore::write(AppInfo::SettingsApplication, AppInfo::ProductName, key, text);
-    } catch (const RuntimeError &error) {
-        reportSettingsProblem(error.description() + CannotStore);
-    }
-}
-
-// On its way to a value on another day a time picker passes through others (23:59:59 of the old
-// day): the change operation sees none of them, only the value restored, which it stores unless
-// that is what the store holds already (a default for a key that was absent).
-void Form1::restorePicker(QDateTimeEdit *picker, const QString &key, const QDateTime &value)
-{
-    {
-        const QSignalBlocker quiet(picker);
-        picker->setDateTime(value);
-    }
-    store(key, StoredDate::toText(picker->dateTime()));
-}
-
-// A store that cannot be read or written must not end the program, nor interrupt every keystroke:
-// it is said once. Before the window is shown that is a message to dismiss; later it must not take
-// the focus, or the next key typed would go to it instead of the field.
-void Form1::reportSettingsProblem(const QString &text)
-{
-    if (mSettingsProblemReported)
-        return;
-    mSettingsProblemReported = true;
-    const MessageBoxes::Message message{AppInfo::appTitle(), text, MessageBoxes::Icon::Warning};
-    if (isVisible())
-        MessageBoxes::instance().notify(message);
-    else
-        MessageBoxes::instance().show(message);
-}
-
 void Form1::Text1_Change(int index)
 {
-    store(textKey(index), Text1[index]->text());
+    mSettings.store(textKey(index), Text1[index]->text());
 }
 
 void Form1::DateTimePicker1_Change()
 {
-    store(DateKey, StoredDate::toText(DateTimePicker1->dateTime()));
+    mSettings.store(DateKey, StoredDate::toText(DateTimePicker1->dateTime()));
 }
 
 void Form1::DateTimePicker2_Change()
 {
-    store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime()));
+    mSettings.store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime()));
 }
 
 void Form1::PushButton3_Click()
@@ -319,8 +269,8 @@ void Form1::PushButton4_Click()
     guard.run(106, [&] { Text1[3]->setText(QStringLiteral("WA")); });
     guard.run(108, [&] { DateTimePicker1->setDateTime(Clock::instance().now()); });
     guard.run(110, [&] { DateTimePicker2->setDateTime(Clock::instance().now()); });
-    guard.run(112, [&] { store(DateKey, StoredDate::toText(DateTimePicker1->dateTime())); });
-    guard.run(114, [&] { store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime())); });
+    guard.run(112, [&] { mSettings.store(DateKey, StoredDate::toText(DateTimePicker1->dateTime())); });
+    guard.run(114, [&] { mSettings.store(TimeKey, StoredDate::toText(DateTimePicker2->dateTime())); });
 }
 
 void Form1::PushButton6_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "details/PartySettings.h"
 #include "generation/Generation.h"
 #include "generation/PartyDetails.h"
 #include "shell/Window.h"
@@ -56,14 +57,6 @@ private:
     void ApplySkinFile();
     void Text1_Change(int index);
 
-    // The settings store's value of key, or defaultValue when the store cannot be read.
-    QString stored(const QString &key, const QString &defaultValue);
-    // Stores the value; a store that cannot be written is reported once.
-    void store(const QString &key, const QString &text);
-    void reportSettingsProblem(const QString &text);
-    // Sets a picker to its restored value and stores that value alone.
-    void restorePicker(QDateTimeEdit *picker, const QString &key, const QDateTime &value);
-
     // The date-changed and time-changed operations: store the picker's value.
     void DateTimePicker1_Change();
     void DateTimePicker2_Change();
@@ -98,7 +91,7 @@ private:
 
     // True while a generation runs: a second click meanwhile does nothing.
     bool mBusy = false;
-    // A settings store that cannot be read or written is reported once per run.
-    bool mSettingsProblemReported = false;
+    // The fields' keys in the settings store.
+    PartySettings mSettings{*this};
     std::unique_ptr<Form2> mForm2;
 };

@@ -98,7 +98,8 @@ void GenerateInvitation(Guard &guard, const PartyDetails &details, GenerationHan
     guard.run(104, [&] { handOver.setMainWindowPointer(Window::Hourglass); });
     QByteArray templateBytes;
     guard.run(106, [&] { templateBytes = loadTemplateResource(); });
-    // A link standing in the template's place is never followed: only a file of ours is used.
+    // A link standing in the template's place is never followed: only a file of ours is used. The
+    // test and the write are one numbered step: a failure of either reports as 108.
     if (guard.test(108, [&] { return !RegularFileExists(TempFolder::file(TemplateName)); }))
         guard.run(108, [&] { WriteFileIfAbsent(templateBytes, TempFolder::file(TemplateName)); });
 

@@ -10,20 +10,6 @@
 
 namespace {
 
-// The advice's paragraphs, with a blank line between each two.
-const char16_t AdviceHeading[] = u"Error 842001. The LibreOffice Writer document engine could not be started.";
-const char16_t *const AdvicePoints[] = {
-    u"1. Please make sure the document engine is installed: on Debian, install the packages "
-    u"libreoffice-writer-nogui and libreoffice-draw-nogui (sudo apt-get install libreoffice-writer-nogui "
-    u"libreoffice-draw-nogui).",
-    u"2. To check them, run dpkg -s libreoffice-writer-nogui libreoffice-draw-nogui in a terminal: both "
-    u"must show \"Status: install ok installed\".",
-    u"3. Please make sure that your cache folder (~/.cache, or the folder XDG_CACHE_HOME names) can be "
-    u"written to and the disk is not full: the engine keeps its settings in mistlefold/office there.",
-    u"4. If it still cannot be started, run /usr/lib/libreoffice/program/soffice --headless --version in a "
-    u"terminal to see what the office itself reports.",
-};
-
 // Shows the advice, alone, and writes it to standard error for a start from a terminal.
 void ShowEngineAdvice(const QString &cause)
 {
@@ -38,12 +24,16 @@ void ShowEngineAdvice(const QString &cause)
 
 QString EngineAdvice(const QString &cause)
 {
-    QString advice = QString::fromUtf16(AdviceHeading);
+    // The engine says what it is and what to do about it; the message numbers its points.
+    const AutomationServers::Description engine = AutomationServers::serverDescription(WordProgId);
+    QString advice = QStringLiteral("Error 842001. The %1 could not be started.")
+                         .arg(engine.name.isEmpty() ? QStringLiteral("document engine") : engine.name);
     // One line: a cause of several lines is joined into one.
     if (const QString line = cause.simplified(); !line.isEmpty())
         advice += QStringLiteral("\r\n") + line;
-    for (const char16_t *point : AdvicePoints)
-        advice += QStringLiteral("\r\n\r\n") + QString::fromUtf16(point);
+    // The paragraphs, with a blank line between each two.
+    for (qsizetype point = 0; point < engine.advice.size(); ++point)
+        advice += QStringLiteral("\r\n\r\n%1. ").arg(point + 1) + engine.advice.at(point);
     return advice;
 }
 

@@ -11,5 +11,6 @@
 bool CheckWordInstalled();
 
 // The advice shown when the engine cannot be started, with the cause in one line when it is
-// known (cause may be empty).
+// known (cause may be empty), and the numbered points of the engine's description (the automation
+// layer's, for "Word.Application").
 QString EngineAdvice(const QString &cause);

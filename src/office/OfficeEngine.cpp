@@ -1,6 +1,7 @@
 #include "office/OfficeEngine.h"
 
 #include "automation/CreateObject.h"
+#include "office/OfficeInstallation.h"
 #include "office/OfficeModule.h"
 #include "shell/Program.h"
 #include "shell/RuntimeError.h"
@@ -98,6 +99,7 @@ void registerOfficeEngine()
         return QString();
     };
     AutomationServers::registerServer(WordProgId, create, start);
+    AutomationServers::describeServer(WordProgId, officeEngineDescription());
 }
 
 QString officeEngineUnavailableCause()

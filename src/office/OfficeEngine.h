@@ -10,9 +10,10 @@ class OfficeModule;
 // The document engine behind "Word.Application": the office module, loaded from the
 // executable's folder on first use. No office types cross this line.
 
-// Registers the ProgID "Word.Application" with the automation layer. Creating it loads the
-// module and starts (or reuses, or waits for) the office; a module that cannot be loaded, or an
-// office that cannot be started, makes CreateObject fail with a description.
+// Registers the ProgID "Word.Application" with the automation layer, described by
+// officeEngineDescription. Creating it loads the module and starts (or reuses, or waits for) the
+// office; a module that cannot be loaded, or an office that cannot be started, makes CreateObject
+// fail with a description.
 void registerOfficeEngine();
 
 // Whether the engine can run here at all, told at once without starting an office: the module

@@ -128,9 +128,10 @@ void Viewport::RedrawImage()
         guard.run(118, [&] { setBarValue(VScroll1, 0); });
         guard.run(120, [&] { HScroll1.setEnabled(Picture2.scaleWidth() < mZoomWidth); });
         guard.run(122, [&] { VScroll1.setEnabled(Picture2.scaleHeight() < mZoomHeight); });
-        // On the same line: the ranges and steps follow the new size, measured against the frame's
-        // inner size like the enabling above, so that the bars reach every part of the zoomed page
-        // and an enabled bar always moves it.
+        // The ranges and steps follow the new size, measured against the frame's inner size like
+        // the enabling above, so that the bars reach every part of the zoomed page and an enabled
+        // bar always moves it. It has no number of its own: a failure reports as 122, the number of
+        // the branch's last step, so that the reset branch below keeps its numbers 126 to 134.
         guard.run(122, [&] { InitScrollbars(); });
     } else {
         guard.run(126, [&] { mZoom = 1.0f; });

@@ -7,6 +7,7 @@
 #include "details/Form1.h"
 #include "details/StoredDate.h"
 #include "generation/IsInstalled.h"
+#include "office/OfficeEngine.h"
 #include "shell/AppInfo.h"
 #include "shell/BackColors.h"
 #include "shell/Program.h"
@@ -93,6 +94,7 @@ class Form1Test : public TestFixture
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { registerOfficeEngine(); } // as the program does; each test puts its engine in its place
     void init();
     void cleanup();
 
@@ -279,7 +281,7 @@ void Form1Test::pointerFeedback()
 }
 
 // The window forces white (or, with a skin, button-face) backgrounds; with a dark scheme its
-// lettering kept the theme's light text colour and vanished, white on white.
+// lettering would keep the theme's light text colour and vanish, white on white.
 void Form1Test::captionsStayReadableUnderADarkScheme_data()
 {
     QTest::addColumn<QString>("name");
@@ -338,7 +340,7 @@ void Form1Test::fieldsAreNamedByTheirCaptions()
         QAccessible::queryAccessibleInterface(field.isEmpty() ? &form : control(form, field));
     QVERIFY(accessible);
     QCOMPARE(accessible->text(QAccessible::Name), accessibleName);
-    // Both windows were announced as "Mistlefold": this one is told by its name and what it is
+    // Both windows would be announced as "Mistlefold": this one is told by its name and what it is
     // for, and nothing in it goes unnamed.
     if (field.isEmpty()) {
         QCOMPARE(accessible->role(), QAccessible::Window);
@@ -411,7 +413,7 @@ void Form1Test::restoreShowsWhatWasStored()
     store("DateTimePicker1", "2026-12-24T18:15:30");
     store("DateTimePicker2", "19:45:05");
     // A write puts a new file in the old one's place, which lives on under a second name: the
-    // restore used to write back what it had read, and a time passing through 23:59:59.
+    // restore writes back neither what it read nor a time passing through 23:59:59.
     const QByteArray settings = QFile::encodeName(environment->settingsFile());
     const QByteArray witness = QFile::encodeName(environment->root() + "/witness.ini");
     QCOMPARE(::link(settings.constData(), witness.constData()), 0);
@@ -462,7 +464,7 @@ void Form1Test::everyEditIsStoredAtOnce()
     QCOMPARE(stored("DateTimePicker2"), QStringLiteral("19:30:59"));
 }
 
-// The fields cut text at 32,767 characters, and the restore wrote the cut value back unasked.
+// The fields must not cut text at 32,767 characters, nor the restore write a cut value back unasked.
 void Form1Test::longValueSurvivesARestartWhole()
 {
     QString value;

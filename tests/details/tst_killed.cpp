@@ -88,8 +88,8 @@ void KilledTest::settingsThatCannotBeWrittenStillRestoreWithOneReport_data()
     QTest::newRow("folder read-only") << true;
 }
 
-// The stored values were not restored at all; six reports came at start, then one modal report
-// per keystroke, each taking the next key typed.
+// The stored values are restored all the same, and the problem is said once: not six reports at
+// start and then one modal report per keystroke, each taking the next key typed.
 void KilledTest::settingsThatCannotBeWrittenStillRestoreWithOneReport()
 {
     QFETCH(bool, folder);

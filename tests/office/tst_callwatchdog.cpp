@@ -20,9 +20,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("latest");        // ms by which the action must have run
         QTest::addColumn<bool>("firstReturns"); // the first call returns 0.1 s in, before the next
         QTest::newRow("one call") << QList<int>{300} << 1800 << false;
-        // The latest of several deadlines was waited for: a hung call held the program 8 s.
+        // The earliest of several deadlines counts: the latest would hold the program 8 s on a hung call.
         QTest::newRow("the earliest of several") << QList<int>{5000, 300, 8000} << 1800 << false;
-        // The watchdog waited on the deadline of a call that had returned meanwhile: freed memory.
+        // A call that returns meanwhile takes its deadline with it: no wait on freed memory.
         QTest::newRow("a call returns while it is waited for") << QList<int>{5000, 300} << 1800 << true;
         // An idle office asked to end that does not answer is killed within half a second.
         QTest::newRow("asking an idle office to end") << QList<int>{int(CallWatchdog::QuitBound.count())} << 2000

@@ -813,6 +813,23 @@ private slots:
             QVERIFY(textIn(runs, "header").contains(QStringLiteral("A party given by ") + filled[0]));
         }
     }
+
+    // A value longer than any box shows is held whole in the saved document, in its place and
+    // in order (the word processor lays out only its first part): the street with an emoji across
+    // the point where the laid-out part ends, followed in its paragraph by the city and state. The
+    // office reads a paragraph this long back as two, so paragraph ends are not compared.
+    void aValueLongerThanAnyBoxShowsIsHeldWhole()
+    {
+        ScriptedPartyDetails details;
+        QString street = QString(9999, QLatin1Char('x')) + QStringLiteral("\U0001F384");
+        while (street.size() < 30000)
+            street += QStringLiteral(" Evergreen Terrace");
+        details.texts[2] = street;
+        const QList<TextRun> runs = fillAndReadBack(details, QStringLiteral("long"));
+        QVERIFY(!runs.isEmpty());
+        QCOMPARE(boxes->reports(), QStringList());
+        QCOMPARE(textIn(runs, AddressFrame).remove(QLatin1Char('\n')), street + QStringLiteral(", Springfield, Oregon"));
+    }
 };
 
 QTEST_MAIN(OfficeEngineTest)

@@ -108,8 +108,8 @@ private slots:
         QCOMPARE(officesOn(profile()), QList<qint64>());
     }
 
-    // A stopped office used to freeze the whole window for the 60 s of the watchdog; clicks
-    // made meanwhile ran their handlers after it.
+    // A stopped office must not freeze the whole window for the 60 s of the watchdog, nor let
+    // clicks made meanwhile run their handlers after it.
     void aStoppedOfficeIsEndedWithinTwentySecondsWhileTheWindowIsServed()
     {
         const Object word = CreateObject(QStringLiteral("Word.Application"));
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(clicks, 1);
     }
 
-    // Closing the window, or SIGTERM, while the office hung used to wait for the watchdog.
+    // Closing the window, or SIGTERM, while the office hangs never waits for the watchdog.
     void anEndRequestDuringAHungCallIsHonouredWithinASecond_data()
     {
         QTest::addColumn<bool>("signal");
@@ -211,10 +211,10 @@ private slots:
         setOfficeEngineStartFailureHandler(nullptr);
     }
 
-    // A worn office made every 50th click wait 2 to 4 s for a fresh one. Now the fresh one starts
-    // beside it, on a profile of its own, while the worn one serves; it takes over once nothing
-    // uses the worn one, which then goes with its files. Ending the program meanwhile still takes
-    // well under a second and leaves no office behind.
+    // A click that waited for a fresh office in place of a worn one would wait 2 to 4 s, every
+    // 50th click. The fresh one starts beside it, on a profile of its own, while the worn one
+    // serves; it takes over once nothing uses the worn one, which then goes with its files. Ending
+    // the program meanwhile still takes well under a second and leaves no office behind.
     void aWornOfficeIsReplacedWithoutAnyoneWaiting_data()
     {
         QTest::addColumn<QString>("during");
@@ -349,7 +349,7 @@ private slots:
     }
 
     // A start sweeps what killed offices left beside their profile. A link named like a leftover,
-    // or one inside a leftover folder, was followed: everything in the folder it named went.
+    // or one inside a leftover folder, is never followed: everything in the folder it names would go.
     void aStartSweepsLeftoversWithoutFollowingLinks()
     {
         shutdownOfficeEngine();
@@ -370,9 +370,9 @@ private slots:
         QCOMPARE(QDir(office).entryList({QStringLiteral("*-tmp-*")}, QDir::AllEntries | QDir::System), QStringList());
     }
 
-    // A profile of random bytes made the office crash at every start, and the program end with
-    // the engine's advice for good; a folder in the lock file's place gave "all 16 office
-    // profiles are in use".
+    // A profile of random bytes makes the office crash at every start, which would end the
+    // program with the engine's advice for good; a folder in the lock file's place would give
+    // "all 16 office profiles are in use". Both are set aside.
     void aProfileTheOfficeCannotUseIsSetAside_data()
     {
         QTest::addColumn<QString>("damage");
@@ -413,7 +413,8 @@ private slots:
             QVERIFY(QFileInfo(office + QLatin1Char('/') + aside.first() + QStringLiteral("/user")).isDir());
     }
 
-    // Under a C locale the office could name no path holding "ü" ("Unsupported URL").
+    // Under a C locale the office can name no path holding "ü" ("Unsupported URL"): it is given a
+    // UTF-8 locale whatever ours is.
     void aFolderWithAnUmlautUnderACLocale()
     {
         const QString folder = environment->root() + QStringLiteral("/Grüße");
@@ -433,8 +434,8 @@ private slots:
         QCOMPARE(saved.read(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
     }
 
-    // SaveAs on a full disk used to leave a cut-off document and report success, or an empty
-    // one and a generic error. The destination's write is cut short by a file-size limit just
+    // SaveAs on a full disk must leave neither a cut-off document reported as a success nor an
+    // empty one with a generic error. The destination's write is cut short by a file-size limit just
     // before the save; the office's own folder is filled up in a small file system of its own,
     // where one can be mounted (the office then writes an empty document and says nothing).
     void aSaveThatRunsOutOfSpaceSaysDiskFullAndKeepsTheEarlierFile_data()

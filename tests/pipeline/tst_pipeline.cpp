@@ -181,7 +181,7 @@ void PipelineTest::runEndsInThePreviewWithOneNewDocument()
              (QStringList{"CreateObject", "Application.Documents", "Documents.Open(" + documentPath + ")",
                           "Document.Range()", "Range.CopyAsPicture()", "Application.ActiveDocument",
                           "Document.Close(savechanges:=0%)", "Application.Quit()"}));
-    // The page went through the program's own clipboard: the user's was overwritten at every click.
+    // The page goes through the program's own clipboard: the user's keeps what they copied.
     QVERIFY(!ProgramClipboard::image().isNull());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("what the user copied"));
     QVERIFY(QGuiApplication::clipboard()->image().isNull());
@@ -191,8 +191,8 @@ void PipelineTest::secondClickDoesNothing_data()
 {
     QTest::addColumn<int>("queuedAt"); // the engine instance whose start queues the second click
     QTest::newRow("delivered while the run yields before writing the template") << 0;
-    // A double click used to run the pipeline again behind the preview, and to report the second
-    // preview's missing picture.
+    // The second click of a double click must not run the pipeline again behind the preview, nor
+    // report the second preview's missing picture.
     QTest::newRow("delivered after the run, to the hidden window") << 2;
 }
 
@@ -222,8 +222,8 @@ void PipelineTest::secondClickDoesNothing()
     QVERIFY(form.preview() && form.preview()->isVisible());
 }
 
-// A close inside the run's one yield used to let the run go on: it started the engine again and
-// reported each of its steps failing.
+// A close inside the run's one yield ends the run there: going on would start the engine again and
+// report each of its steps failing.
 void PipelineTest::closingTheMainWindowDuringARunEndsItThere()
 {
     Form1 form;
@@ -247,9 +247,9 @@ void PipelineTest::whatStandsAtTheTemplatesPlace_data()
     QTest::addColumn<QString>("linkTo"); // empty: a file of the program's own
     QTest::addColumn<QByteArray>("usersFile");
     QTest::newRow("a template file of ours is used") << QString() << QByteArray();
-    // A link was written through: the template landed outside the temporary folder and stayed.
+    // A link written through would put the template outside the temporary folder, for good.
     QTest::newRow("a dangling link is not written through") << "outside.dot" << QByteArray();
-    // A link was read through: the user's own file was rendered, and could be saved.
+    // A link read through would render the user's own file, ready to be saved.
     QTest::newRow("a link to a file of the user's is not read") << "letter.doc" << QByteArray("the user's letter");
 }
 
@@ -467,7 +467,7 @@ void PipelineTest::sharperPageOfAnEarlierRunNeverReachesThePreview()
     QCOMPARE(unscaledPage(preview).pixelColor(1, 0), QColor(Qt::blue));
 }
 
-// "< Back" and a new start at once waited some 400 ms for a sharper page nobody would see.
+// "< Back" and a new start at once never wait (some 400 ms) for a sharper page nobody would see.
 void PipelineTest::aQuickBackNeverHoldsTheOfficeWithASharperPage()
 {
     std::atomic<int> calls = 0;

@@ -74,8 +74,9 @@ void TempFolderTest::privateFolderIsMadeWithOwnerOnlyAccess()
     QCOMPARE(info.st_mode & 0777, mode_t(0700));
 }
 
-// Another user who made the private folder's name first (a folder of theirs, or a link) made every
-// generation fail for as long as it stood. A folder nobody else can take is used instead.
+// Another user may make the private folder's name first (a folder of theirs, or a link); that must
+// not make every generation fail for as long as it stands: a folder nobody else can take is used
+// instead.
 void TempFolderTest::privateFolderTakenByAnotherUserIsNeverUsed_data()
 {
     QTest::addColumn<bool>("link");    // else a folder of another user's
@@ -140,9 +141,8 @@ void TempFolderTest::workFolderGoesAtTheEndWithWhatItHolds()
     QVERIFY(!QFileInfo::exists(privateFolder())); // empty, so removed as well
 }
 
-// A killed program left its filled document, and an office that crashed while saving its "lu"
-// file; nothing removed them. The next start does, and leaves alone whatever is not such a
-// leftover.
+// A killed program leaves its filled document behind, and an office that crashed while saving its
+// "lu" file; the next start removes them, and leaves alone whatever is not such a leftover.
 void TempFolderTest::leftoversOfProgramsThatAreGoneAreSwept()
 {
     const QDir temp(environment->tempFolder());

@@ -67,8 +67,8 @@ void WorkFoldersTest::twoProgramsAtOnceKeepToTheirOwnFiles()
     QCOMPARE(leftIn(temp), QStringList());
 }
 
-// A filled document holds the user's details; a program killed while it previewed one left it
-// in the temporary folder for good.
+// A filled document holds the user's details: one left in the temporary folder by a program
+// killed while it previewed it goes at the next start, rather than staying for good.
 void WorkFoldersTest::aKilledProgramsDocumentGoesAtTheNextStart()
 {
     const QString temp = mRoot.filePath("killed");
@@ -93,8 +93,8 @@ void WorkFoldersTest::aKilledProgramsDocumentGoesAtTheNextStart()
     QCOMPARE(leftIn(temp), QStringList());
 }
 
-// Another user who made <system temp>/mistlefold-<uid> first, a folder of theirs or a link, made
-// every generation fail ("cannot be used safely") for as long as it stood.
+// Another user may make <system temp>/mistlefold-<uid> first, a folder of theirs or a link; that
+// must not make every generation fail ("cannot be used safely") for as long as it stands.
 void WorkFoldersTest::aTemporaryFolderTakenByAnotherUserStopsNothing_data()
 {
     QTest::addColumn<bool>("link"); // else a folder of another user's
@@ -136,11 +136,11 @@ void WorkFoldersTest::aWriteThatRunsOutOfSpaceHandsNothingOn_data()
     // The template fits, the document does not: the engine leaves it empty and says nothing.
     QTest::newRow("document") << "0@template" << at.arg("SaveDocAsJPG at line 122")
                               << QStringList{"picture 0x0", "document none", "left ", "done"};
-    // The 600 KB page picture does not fit: it was cut off and shown as a black page, with no report.
+    // The 600 KB page picture does not fit: it is reported, never cut off and shown as a black page.
     QTest::newRow("page picture") << "524288@start" << at.arg("SaveDocAsJPG at line 122")
                                   << QStringList{"picture 0x0", "document plumix*.doc", "left plumix*.doc", "done"};
-    // Saving the invitation where there is no room: the copy was cut off and the failure reported as
-    // an access error, or a short write taken for a whole one.
+    // Saving the invitation where there is no room: "Disk full", never an access error, and a short
+    // write is never taken for a whole one.
     QTest::newRow("saved invitation") << "8@save"
                                       << "Disk full in Tinselmark2021/08/31.Form2.PushButton6_Click at line 126"
                                       << QStringList{"picture 400x500", "document plumix*.doc", "saved nothing",

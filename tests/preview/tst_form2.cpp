@@ -221,7 +221,7 @@ private slots:
     }
 
     // The window takes the button-face colour and keeps white buttons; with a dark scheme the
-    // captions kept the theme's light text colour, white on the white buttons.
+    // captions would keep the theme's light text colour, white on the white buttons.
     void captionsStayReadableUnderADarkScheme_data()
     {
         QTest::addColumn<QString>("name");
@@ -244,7 +244,7 @@ private slots:
     }
 
     // What a screen reader says where the captions say too little ("less than Back") or nothing.
-    // Both windows were announced as "Mistlefold"; now the window is told by its name and what it
+    // Both windows would be announced as "Mistlefold": the window is told by its name and what it
     // is for, and nothing in it goes unnamed.
     void controlsHaveClearAccessibleNames_data()
     {
@@ -278,9 +278,9 @@ private slots:
     }
 
     // Keys press the buttons: Escape "< Back", Ctrl+S saving, Ctrl++ (or Ctrl+=) and Ctrl+- the
-    // zoom buttons, Alt and an underlined letter its button. Zoom In did nothing at 4.0, silently:
-    // a zoom button at its limit is disabled (and its key with it), and enabled again a step away.
-    // Space went on pressing the focused button, which at 4.0 had become Zoom Out.
+    // zoom buttons, Alt and an underlined letter its button. Zoom In at 4.0 would do nothing,
+    // silently: a zoom button at its limit is disabled (and its key with it), and enabled again a
+    // step away. Its focus goes to the window, so that Space never goes on to press Zoom Out.
     void keysPressTheButtons_data()
     {
         QTest::addColumn<int>("key");
@@ -450,8 +450,8 @@ private slots:
         QCOMPARE(boxes->shown.size(), 0);
     }
 
-    // A second run handed over its document while the window held the first one, which then
-    // stayed behind with the user's details in it.
+    // A second run hands over its document while the window holds the first one, which must not
+    // stay behind with the user's details in it.
     void aNewDocumentReplacesTheOneHeldBefore()
     {
         const QString first = writeDocument(environment->tempFolder(), QStringLiteral("plumix11111111.doc"));

@@ -124,8 +124,8 @@ private slots:
         TestFixture::cleanup();
     }
 
-    // The dialog opened in the folder the program was started from, often one the user never
-    // saves in. It opens where the last save went, else in Documents, else at home.
+    // The dialog opens where the last save went, else in Documents, else at home: never in the
+    // folder the program was started from, often one the user never saves in.
     void cancellingCopiesNothingAndSaysDone_data()
     {
         QTest::addColumn<bool>("documents");

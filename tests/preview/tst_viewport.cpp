@@ -163,7 +163,7 @@ private slots:
 
     // After a zoom step each bar is enabled exactly when the page exceeds the frame's inside, and
     // its range then reaches the page's far edge. Measured against the frame's outside, a page 1
-    // to 4 units too large got a disabled bar.
+    // to 4 units too large would get a disabled bar.
     void barsFollowTheZoomedPageToTheUnit_data()
     {
         QTest::addColumn<int>("pageWidth");
@@ -195,7 +195,7 @@ private slots:
 
     // The wheel over the page scrolls it through the bars (six values of 10 units a notch), or
     // sideways with Shift; with Ctrl it zooms a step a notch within the buttons' limits. Touchpads
-    // send parts of a notch, which add up. Before, the wheel did nothing over the page.
+    // send parts of a notch, which add up.
     void theWheelScrollsAndZooms_data()
     {
         QTest::addColumn<int>("modifiers");

@@ -134,9 +134,9 @@ void FilesTest::deleteFileQuietlyNeverComplains()
     QVERIFY(QFileInfo(environment->tempFolder()).isDir());
 }
 
-// Each writer replaced a file by rules of its own: a .doc saved over a link wrote through to its
-// target, a work file lost the permissions of the file it replaced, a name left by a killed write
-// stayed for ever, and a write cut short by the file-size limit was no "Disk full".
+// Every writer replaces a file by one rule: a .doc saved over a link never writes through to its
+// target, a work file keeps the permissions of the file it replaces, a name left by a killed write
+// does not stay for ever, and a write cut short by the file-size limit is "Disk full".
 void FilesTest::everyReplacementKeepsToOneRule_data()
 {
     QTest::addColumn<bool>("copy"); // the saved invitation; else a work file
@@ -244,7 +244,7 @@ void FilesTest::settingsRoundTripKeepsTextExactly()
     QCOMPARE(read("Text1_2"), text);
 }
 
-// Qt reads a comma without quotes as a list, which was restored as an empty field.
+// Qt reads a comma without quotes as a list, which would be restored as an empty field.
 void FilesTest::settingsValueWrittenByHandIsRestoredAsWritten_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -313,8 +313,8 @@ void FilesTest::settingsWriteFailureIsReported()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, write("Text1_1", "x"));
 }
 
-// Qt reads such a file as damaged and keeps saying so after a write has replaced it: the write
-// was reported as failed although it had succeeded.
+// Qt reads such a file as damaged and keeps saying so after a write has replaced it: a write that
+// succeeded must not be reported as failed.
 void FilesTest::settingsFileOfRandomBytesIsReplacedWithoutAFalseFailure()
 {
     QRandomGenerator bytes(8);

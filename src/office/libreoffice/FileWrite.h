@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
-// Files that reach their place complete or not at all, and what to say when writing failed.
+// What to say when writing a file failed, and whether it failed for want of room.
 
 // The description of a failed write of a file of about `bytes` bytes into folder:
 // "Disk full" when it ran out of room, otherwise `otherwise`. Out of room means: error (an errno
@@ -18,9 +17,3 @@ QString describeFailedWrite(const QString &folder, qint64 bytes, int error, cons
 // names its internals): "Disk full" when path's folder is short of room, else the runtime's
 // description of a failed write there. The office's text goes to standard error only.
 QString describeOfficeWriteFailure(const QString &path, const QString &officeText);
-
-// Whether file is a whole Word 97-2003 document: a compound file whose header is there, every
-// sector of which its allocation table uses is in the file, and which holds the document's main
-// stream and its table stream. The office may report success for a document it could not write
-// out (a cut-off file, or an empty container when its folder was full); those fail this.
-bool wordFileIsComplete(const QByteArray &file);

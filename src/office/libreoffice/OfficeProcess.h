@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArrayList>
-#include <QLockFile>
-#include <QString>
+#include "ProfileSlot.h"
+#include "ShellWatcher.h"
 
-#include <atomic>
+#include <QByteArrayList>
+#include <QString>
 
 #include <memory>
 #include <mutex>
@@ -13,37 +13,6 @@
 // The office program started by default, and the folder of its type libraries.
 QString defaultOfficeProgram();
 QString officeProgramFolder();
-
-// A profile of our own for the office, in the user's cache folder. Profiles are numbered; each
-// running copy of the program holds one through a lock file, so that two copies never start two
-// offices on one profile (the second office would hand its work to the first and quit).
-class ProfileSlot
-{
-public:
-    // Takes the first free profile. Throws RuntimeError when none can be had.
-    ProfileSlot();
-
-    // Why the folder of the profiles cannot be had (one line), or empty when it is there.
-    // Creates it when missing.
-    static QString folderProblem();
-
-    QString profileFolder() const { return mFolder; }
-    // The office's startup argument naming the profile.
-    QString userInstallationArgument() const;
-    // The profile folder as the office sees it, a file URL.
-    QString profileUrl() const;
-    // A new, empty folder for one office's temporary files, beside the profile.
-    QString createTempFolder(const QString &name) const;
-    // Moves the profile folder aside ("profile-N.set-aside-<time>"), kept as it is, so that the
-    // office makes a fresh one, and says so on standard error with the reason given. Once per
-    // slot: false when it was done before, or when there is no profile folder to move.
-    bool setAside(const QString &reason) const;
-
-private:
-    QString mFolder;
-    std::unique_ptr<QLockFile> mLock;
-    mutable std::atomic<bool> mSetAside = false;
-};
 
 // One office process: the office program started directly (its pid is the office's), headless,
 // on our profile, listening on a pipe of its own, with its own temporary folder and always a
@@ -86,7 +55,6 @@ public:
 
 private:
     bool reapLocked();
-    void startWatcherLocked();
     void endLocked();
 
     std::shared_ptr<const ProfileSlot> mSlot;
@@ -101,6 +69,5 @@ private:
     bool mRunning = false;
     int mExitCode = 0;
     bool mEnded = false;
-    pid_t mWatcher = 0;
-    int mWatcherInput = -1;
+    ShellWatcher mWatcher; // under mMutex
 };

@@ -232,7 +232,8 @@ void OfficeSession::ensureAlive()
             QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
 }
 
-void OfficeSession::run(const QString &what, const std::function<void()> &work)
+void OfficeSession::run(const QString &what, const std::function<void()> &work,
+                        std::optional<std::chrono::milliseconds> bound)
 {
     if (callingSession == this) {
         work();
@@ -247,7 +248,7 @@ void OfficeSession::run(const QString &what, const std::function<void()> &work)
     const auto job = WorkThreads::post([&] {
         callingSession = this;
         try {
-            CallScope scope(*this);
+            CallScope scope(*this, bound);
             work();
         } catch (const css::uno::RuntimeException &unoError) {
             settle(); // a lost connection shows first as a failing call
@@ -319,8 +320,13 @@ QString OfficeSession::temporaryPath(const QString &suffix)
 
 Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path, bool readOnly)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.isFile())
         throw RuntimeError(QStringLiteral("The document %1 could not be found.").arg(path));
+    // Reading a document takes longer than its size grows (a paragraph of a million characters,
+    // about 2 MiB, takes 10 s on a slow machine): the call bound holds for each MiB.
+    constexpr qint64 MiB = 1 << 20;
+    const auto bound = mWatchdog.timeout() * std::max<qint64>(1, (file.size() + MiB - 1) / MiB);
     const auto component = call(QStringLiteral("open the document %1").arg(path), [&] {
         const Reference<css::frame::XComponentLoader> loader(mDesktop, UNO_QUERY_THROW);
         return loader->loadComponentFromURL(
@@ -329,7 +335,7 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
                         property("AsTemplate", Any(false)),
                         property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
                         property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
-    });
+    }, bound);
     ++mLoads;
     if (!component.is())
         throw RuntimeError(

@@ -83,15 +83,17 @@ public:
     // must not touch the program's windows, the clipboard or other objects of the GUI thread.
     // A call made from inside work is part of the call around it. When the program ends while
     // the call waits, the office is killed and the call fails at once.
+    // bound, when given, takes the place of the call bound.
     template <typename Work>
-    auto call(const QString &what, Work &&work) -> decltype(work())
+    auto call(const QString &what, Work &&work, std::optional<std::chrono::milliseconds> bound = std::nullopt)
+        -> decltype(work())
     {
         using Result = decltype(work());
         if constexpr (std::is_void_v<Result>) {
-            run(what, [&] { work(); });
+            run(what, [&] { work(); }, bound);
         } else {
             std::optional<Result> result;
-            run(what, [&] { result.emplace(work()); });
+            run(what, [&] { result.emplace(work()); }, bound);
             return std::move(*result);
         }
     }
@@ -126,7 +128,7 @@ private:
         std::chrono::steady_clock::time_point start;
     };
 
-    void run(const QString &what, const std::function<void()> &work);
+    void run(const QString &what, const std::function<void()> &work, std::optional<std::chrono::milliseconds> bound);
     void connect(std::chrono::milliseconds startTimeout);
     void configure();
     void settle();

@@ -1,5 +1,6 @@
 #include "TextReplacement.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
@@ -9,6 +10,12 @@
 #include <limits>
 
 namespace {
+
+// How much of a value the word processor lays out: more than a page holds at any readable size.
+// The rest of a longer value is inserted as hidden text: the document holds the whole value, but
+// no layout spends time on characters that no box can show (laying out a paragraph grows much
+// faster than its length: a million characters would take minutes).
+constexpr qsizetype LaidOutLength = 10000;
 
 // An occurrence, with its place counted as the text's cursors count characters: from the start of
 // its paragraph when that is given, else from the start of the text.
@@ -141,6 +148,25 @@ void goRight(const Reference<css::text::XTextCursor> &cursor, qsizetype count, b
         cursor->goRight(sal_Int16(qMin(count, step)), select);
 }
 
+// Puts text in the place of what the cursor covers. In a word-processor text, what lies beyond
+// LaidOutLength goes in hidden, in one insertion that takes on the hidden attribute (a drawing
+// shape's text has no hidden text: it takes the whole text).
+void insertReplacement(const Reference<css::text::XTextCursor> &cursor, TextKind kind, const QString &text)
+{
+    qsizetype laidOut = text.size();
+    if (kind == TextKind::Writer && laidOut > LaidOutLength) {
+        laidOut = LaidOutLength;
+        if (text[laidOut - 1].isHighSurrogate()) // a pair stays together
+            --laidOut;
+    }
+    cursor->setString(toOUString(text.left(laidOut)));
+    if (laidOut == text.size())
+        return;
+    cursor->collapseToEnd();
+    Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)->setPropertyValue("CharHidden", Any(true));
+    cursor->setString(toOUString(text.mid(laidOut)));
+}
+
 void replaceOccurrence(const Reference<css::text::XText> &text, TextKind kind, const Occurrence &occurrence)
 {
     Reference<css::text::XTextCursor> cursor;
@@ -158,7 +184,7 @@ void replaceOccurrence(const Reference<css::text::XText> &text, TextKind kind, c
     if (toQString(cursor->getString()) != occurrence.found)
         throw RuntimeError(
             QStringLiteral("The text \"%1\" could not be replaced where it was found.").arg(occurrence.found));
-    cursor->setString(toOUString(storableText(occurrence.replacement)));
+    insertReplacement(cursor, kind, storableText(occurrence.replacement));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "Printing.h"
 #include "TextFitting.h"
 #include "WordApplication.h"
+#include "WordFileCheck.h"
 #include "WordRange.h"
 
 #include "automation/WordConstants.h"
