@@ -454,8 +454,8 @@ int main(int argc, char *argv[])
                        .arg(launch / oneStart, 0, 'f', 2);
         }
         out << QStringLiteral("main window built and shown in this process: %1 ms\n").arg(window, 0, 'f', 1);
-        out << QStringLiteral("click to preview shown: %1 ms (the office's processor time: %2 ms); page sharpened %3 "
-                              "ms after the click\n")
+        out << QStringLiteral("click to preview shown: %1 ms (target at most 150; the office's processor time: %2 ms); "
+                              "page sharpened %3 ms after the click\n")
                    .arg(click, 0, 'f', 1)
                    .arg(medianOf(officeWork), 0, 'f', 0)
                    .arg(medianOf(sharpened), 0, 'f', 0);
@@ -463,10 +463,10 @@ int main(int argc, char *argv[])
                               "after it: %2 ms\n")
                    .arg(medianOf(firstClicks), 0, 'f', 1)
                    .arg(medianOf(laterClicks), 0, 'f', 1);
-        out << QStringLiteral("a fresh office per fill: %1 ms  (%2 x slower; target at least 8 x)\n")
+        out << QStringLiteral("a fresh office per fill: %1 ms  (%2 x slower)\n")
                    .arg(freshMedian.total(), 0, 'f', 1)
                    .arg(freshMedian.total() / click, 0, 'f', 1);
-        out << QStringLiteral("two command-line conversions to PNG: %1 ms  (%2 x slower; target at least 8 x)\n")
+        out << QStringLiteral("two command-line conversions to PNG: %1 ms  (%2 x slower; target at least 10 x)\n")
                    .arg(converted, 0, 'f', 1)
                    .arg(converted / click, 0, 'f', 1);
         const auto slowest = std::max_element(paced.begin(), paced.end());
