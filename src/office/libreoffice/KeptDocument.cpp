@@ -9,7 +9,11 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/document/XUndoManager.hpp>
 #include <com/sun/star/document/XUndoManagerSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 
 #include <QFile>
 
@@ -76,11 +80,21 @@ std::optional<QByteArray> templateBytes(const QString &path)
 }
 
 // Undoes everything done since the document was opened; true when every text is back as it was.
-bool restoreTexts(const Reference<css::document::XUndoManager> &undo, const KeepInfo &info)
+// The undo leaves the document's cursor where the last edit was, in a box; it goes back to the
+// start of the page's text, where a freshly opened document has it: the office lays out the
+// paragraph holding its cursor after every edit, hidden text included, which for a very long
+// value would take seconds each time.
+bool restoreTexts(const Reference<css::lang::XComponent> &model, const Reference<css::document::XUndoManager> &undo,
+                  const KeepInfo &info)
 {
     for (int step = 0; step < MostUndoSteps && undo->isUndoPossible(); ++step)
         undo->undo();
     undo->clear();
+    const Reference<css::frame::XModel> document(model, UNO_QUERY_THROW);
+    const Reference<css::text::XTextViewCursorSupplier> view(document->getCurrentController(), UNO_QUERY);
+    if (view.is())
+        view->getViewCursor()->gotoRange(
+            Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText()->getStart(), false);
     return contents(info.texts) == info.pristineTexts;
 }
 
@@ -143,7 +157,7 @@ std::optional<DocumentKeeper::Taken> DocumentKeeper::take(OfficeSession &session
     try {
         const bool ready = session.call(QStringLiteral("open the document %1").arg(path), [&] {
             const auto undo = undoManager(taken->model);
-            if (restore && !restoreTexts(undo, taken->info))
+            if (restore && !restoreTexts(taken->model, undo, taken->info))
                 return false;
             undo->enterUndoContext("Mistlefold");
             return true;
@@ -213,7 +227,7 @@ bool DocumentKeeper::offer(const std::shared_ptr<OfficeSession> &session, const 
             restored = session->call(QStringLiteral("restore the template"), [&] {
                 const auto undo = undoManager(model);
                 undo->leaveUndoContext();
-                return restoreTexts(undo, info);
+                return restoreTexts(model, undo, info);
             });
         } catch (const RuntimeError &) {
         }
