@@ -13,7 +13,7 @@ AutomationServers::Description officeEngineDescription()
             QStringLiteral("Please make sure that your cache folder (~/.cache, or the folder XDG_CACHE_HOME names) "
                            "can be written to and the disk is not full: the engine keeps its settings in "
                            "mistlefold/office there."),
-            QStringLiteral("If it still cannot be started, run /usr/lib/libreoffice/program/soffice --headless "
+            QStringLiteral("If it still cannot be started, run " LIBREOFFICE_PROGRAM_DIR "/soffice --headless "
                            "--version in a terminal to see what the office itself reports."),
         },
     };

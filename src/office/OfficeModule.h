@@ -11,8 +11,9 @@
 
 // What the document-engine module offers the program. The module is a separate library loaded at
 // run time, so that the program starts (and can tell the user what is missing) on a machine
-// without the office suite. Everything crossing this line is a type of the shell or automation library; every
-// failure is a RuntimeError with a description. Every member may be used from any thread.
+// without the office suite. Everything crossing this line is a type of the shell or automation
+// library; every failure is a RuntimeError with a description. Every member may be used from any
+// thread.
 //
 // Calls into the office run on threads of the module while the calling thread waits; when the
 // caller is the program's main thread and the call takes longer than a few milliseconds, it

@@ -41,12 +41,7 @@ std::optional<QList<Reference<css::text::XText>>> textsOf(const Reference<css::l
     QList<Reference<css::text::XText>> texts{Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW)->getText()};
     const Reference<css::beans::XPropertySet> style = firstPageStyle(model);
     for (const char *name : PageTexts) {
-        Reference<css::text::XText> text;
-        try {
-            text.set(style->getPropertyValue(OUString::createFromAscii(name)), UNO_QUERY);
-        } catch (const css::uno::Exception &) {
-        }
-        if (text.is())
+        if (const Reference<css::text::XText> text = textOf(style, name); text.is())
             texts.append(text);
     }
     for (const auto &shape : drawPageShapes(model)) {

@@ -55,6 +55,8 @@ bool flagOf(const Reference<css::beans::XPropertySet> &style, const char *name, 
     }
 }
 
+} // namespace
+
 Reference<css::text::XText> textOf(const Reference<css::beans::XPropertySet> &style, const char *name)
 {
     try {
@@ -63,8 +65,6 @@ Reference<css::text::XText> textOf(const Reference<css::beans::XPropertySet> &st
         return {};
     }
 }
-
-} // namespace
 
 ShapeText textOfShape(const Reference<css::uno::XInterface> &shape)
 {
@@ -159,13 +159,9 @@ void WordDocument::close()
 {
     if (isClosed())
         return;
-    if (session().keeper().offer(sharedSession(), mModel, std::move(mKeep))) {
-        mModel.clear();
-        if (const auto application = mApplication.lock())
-            application->forget(this);
-        return;
-    }
-    session().closeDocument(mModel);
+    // A document the office keeps for the next fill stays open in it.
+    if (!session().keeper().offer(sharedSession(), mModel, std::move(mKeep)))
+        session().closeDocument(mModel);
     mModel.clear();
     if (const auto application = mApplication.lock())
         application->forget(this);

@@ -76,6 +76,9 @@ struct ShapeText
 };
 ShapeText textOfShape(const Reference<css::uno::XInterface> &shape);
 
+// The text of a page style's header or footer (name: "HeaderText", "FooterTextFirst"...), or none.
+Reference<css::text::XText> textOf(const Reference<css::beans::XPropertySet> &style, const char *name);
+
 // Every shape of the document's draw page, text frames included, in the page's order.
 QList<Reference<css::uno::XInterface>> drawPageShapes(const Reference<css::lang::XComponent> &model);
 
