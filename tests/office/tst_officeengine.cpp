@@ -415,6 +415,13 @@ private slots:
         QVERIFY2(meanDifference(ProgramClipboard::image(), fresh) < 1.0,
                  qPrintable(QString::number(meanDifference(ProgramClipboard::image(), fresh))));
         QVERIFY(meanDifference(renderFirstPage(again, 96), fresh) < 1.0);
+        // The saved file opened once more (for a PDF, a print) is read, and the template stays kept.
+        const int beforeExport = officeModule().documentLoads();
+        const Object exporter = CreateObject(QStringLiteral("Word.Application"));
+        open(exporter, again, true).call(QStringLiteral("Close"));
+        exporter.call(QStringLiteral("Quit"));
+        fill(ScriptedPartyDetails(), QStringLiteral("after"), TEMPLATE_SOURCE, true);
+        QCOMPARE(officeModule().documentLoads(), beforeExport + 1);
     }
 
     // A file that changed is read again, never taken for the document the office keeps: a template

@@ -172,6 +172,11 @@ KeepInfo DocumentKeeper::prepare(OfficeSession &session, const Reference<css::la
     KeepInfo info;
     if (!readOnly)
         return info;
+    {
+        std::lock_guard lock(mMutex);
+        if (mLastSaved && FileIdentity::of(path) == mLastSaved)
+            return info;
+    }
     auto bytes = templateBytes(path);
     if (!bytes || bytes->isEmpty())
         return info;
@@ -232,6 +237,14 @@ bool DocumentKeeper::offer(const std::shared_ptr<OfficeSession> &session, const 
             close(*session, model);
     });
     return true;
+}
+
+void DocumentKeeper::noteSave(KeepInfo &info, const QString &path)
+{
+    info.savedAs = FileIdentity::of(path);
+    info.editsAtSave = mEdits;
+    std::lock_guard lock(mMutex);
+    mLastSaved = info.savedAs;
 }
 
 void DocumentKeeper::keep(OfficeSession &session, Taken kept, bool filled)

@@ -77,7 +77,10 @@ public:
     // A change made to some document: a filled document changed after its save no longer stands
     // for the saved file.
     void noteEdit() { ++mEdits; }
-    quint64 edits() const { return mEdits; }
+    // The document of info was just saved as path: as it is now, it stands for that file. A file
+    // the office saved is never taken for a template (opening it again for a PDF, say, would
+    // otherwise push the template out).
+    void noteSave(KeepInfo &info, const QString &path);
 
 private:
     void keep(OfficeSession &session, Taken kept, bool filled);
@@ -86,5 +89,6 @@ private:
     std::shared_ptr<Job> mRestoring; // the restore under way, if any
     std::optional<Taken> mKept;
     bool mFilled = false;
+    std::optional<FileIdentity> mLastSaved;
     std::atomic<quint64> mEdits{0};
 };

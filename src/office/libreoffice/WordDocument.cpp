@@ -277,9 +277,7 @@ void WordDocument::saveAs(const QString &path)
     }
     QFile::remove(draft);
     WriteFileReplacing(contents, path);
-    // What the saved file holds is this document as it is now.
-    mKeep.savedAs = FileIdentity::of(path);
-    mKeep.editsAtSave = session().keeper().edits();
+    session().keeper().noteSave(mKeep, path);
 }
 
 Variant WordShape::get(const QString &member)
