@@ -12,9 +12,9 @@
 #include "generation/ExportPdf.h"
 #include "generation/FitText.h"
 #include "generation/PlaceholderReplacement.h"
-#include "preview/Form2.h"
 #include "office/OfficeEngine.h"
 #include "office/OfficeModule.h"
+#include "preview/Form2.h"
 #include "shell/Guard.h"
 #include "shell/RuntimeError.h"
 
@@ -147,13 +147,15 @@ void measureMillion(QTextStream &out, CountingBoxes &boxes)
     const Object document = openDocument(word, form.preview()->wordFile(), true);
     for (const Variant &shape : document.object(u"Shapes"_qs).enumerate()) {
         const Object frame = shape.toObject().object(u"TextFrame"_qs);
-        if (frame.get(u"HasText"_qs).toBool() && frame.object(u"TextRange"_qs).get(u"Text"_qs).toString().contains(value))
+        if (frame.get(u"HasText"_qs).toBool()
+            && frame.object(u"TextRange"_qs).get(u"Text"_qs).toString().contains(value))
             whole = true;
     }
     document.call(u"Close"_qs);
     word.call(u"Quit"_qs);
-    out << QStringLiteral("a million characters in Given By: click to preview %1 s (target at most 30 s), %2 "
-                          "message(s) (target: the one saying it is too long); the saved document holds the whole value: %3\n")
+    out << QStringLiteral(
+               "a million characters in Given By: click to preview %1 s (target at most 30 s), %2 "
+               "message(s) (target: the one saying it is too long); the saved document holds the whole value: %3\n")
                .arg(seconds, 0, 'f', 1)
                .arg(messages)
                .arg(whole ? QStringLiteral("yes") : QStringLiteral("no"));

@@ -62,7 +62,6 @@ public:
     // text with the occurrences replaced (all of them, or only the first); counts them.
     QString replace(const QString &text, ReplaceMode mode, int *count = nullptr) const;
 
-
 private:
     QString replacementFor(const QRegularExpressionMatch &match) const;
 

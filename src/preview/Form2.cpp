@@ -24,8 +24,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QMenu>
@@ -44,7 +44,6 @@ const QString Window2 = QStringLiteral("Form2");
 const QString WordFilter = QStringLiteral("Word Files (*.doc)|*.doc");
 const QString PdfFilter = QStringLiteral("PDF Files (*.pdf)|*.pdf");
 const QString PngFilter = QStringLiteral("PNG Image (*.png)|*.png");
-
 
 enum class SaveFormat { Word, Pdf, Png };
 
@@ -73,12 +72,9 @@ QString withChosenExtension(const QString &path, const QString &filter)
     if (path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
         return path;
     switch (chosenFormat(path, filter)) {
-    case SaveFormat::Pdf:
-        return path + QStringLiteral(".pdf");
-    case SaveFormat::Png:
-        return path + QStringLiteral(".png");
-    case SaveFormat::Word:
-        break;
+    case SaveFormat::Pdf: return path + QStringLiteral(".pdf");
+    case SaveFormat::Png: return path + QStringLiteral(".png");
+    case SaveFormat::Word: break;
     }
     return path;
 }
@@ -185,7 +181,8 @@ void Form2::createControls()
     VScroll1->setAccessibleName(QStringLiteral("Scroll the page up or down"));
     Frame1->setAccessibleName(QStringLiteral("Zoom"));
     PushButton8->setAccessibleName(QStringLiteral("Back"));
-    PushButton6->setAccessibleDescription(QStringLiteral("Saves the invitation as a Word document, a PDF or a picture"));
+    PushButton6->setAccessibleDescription(
+        QStringLiteral("Saves the invitation as a Word document, a PDF or a picture"));
     // The keys a desktop user reaches for first, pressing the buttons (a disabled one does nothing).
     addShortcut({Qt::Key_Escape}, PushButton8);
     addShortcut({Qt::CTRL | Qt::Key_S}, PushButton6);
@@ -351,9 +348,8 @@ void Form2::PushButton6_Click()
     bool saved = true;
     guard.run(100, [&] { CommonDialog1.fileName = QString(); });
     guard.run(102, [&] { CommonDialog1.title = QStringLiteral("Save File"); });
-    guard.run(104, [&] {
-        CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter + QLatin1Char('|') + PngFilter;
-    });
+    guard.run(104,
+              [&] { CommonDialog1.filter = WordFilter + QLatin1Char('|') + PdfFilter + QLatin1Char('|') + PngFilter; });
     guard.run(106, [&] {
         CommonDialog1.folder = SaveFolder::initial();
         const FileDialogs::SaveChoice choice = FileDialogs::instance().getSaveFileName(CommonDialog1);

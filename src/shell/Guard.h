@@ -39,7 +39,6 @@ public:
     // Reports a failure of the given line directly, for a failure noticed without an exception.
     void report(int line, const QString &description) const;
 
-
     // The report's text, exactly as shown.
     static QString reportText(const QString &description, const QString &location, int line);
 

@@ -48,11 +48,12 @@ struct KeepInfo
 // The one document an office keeps between uses, so that making one invitation after another opens
 // no file at all: the template, opened read-only, is kept after its close and restored to what it
 // was (an undo of everything done to it since it was opened, checked against its texts as opened;
-// a template with text in drawing shapes, which the undo does not reach, is not kept); and a filled template, closed right
-// after being saved, is kept as it is until that saved file is opened. A kept document is served
-// only for what it stands for: the pristine one for a read-only open of a file with exactly the
-// template's bytes, the filled one for an open of the file it was saved as while that is unchanged
-// on disk (same device, inode, size and time). One user at a time; any thread.
+// a template with text in drawing shapes, which the undo does not reach, is not kept); and a
+// filled template, closed right after being saved, is kept as it is until that saved file is
+// opened. A kept document is served only for what it stands for: the pristine one for a read-only
+// open of a file with exactly the template's bytes, the filled one for an open of the file it was
+// saved as while that is unchanged on disk (same device, inode, size and time). One user at a
+// time; any thread.
 class DocumentKeeper
 {
 public:

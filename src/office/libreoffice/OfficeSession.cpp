@@ -232,8 +232,8 @@ void OfficeSession::ensureAlive()
             QStringLiteral("The document engine has stopped; start it again by creating a new Word.Application."));
 }
 
-void OfficeSession::run(const QString &what, const std::function<void()> &work,
-                        std::optional<std::chrono::milliseconds> bound)
+void OfficeSession::run(const QString &what, std::optional<std::chrono::milliseconds> bound,
+                        const std::function<void()> &work)
 {
     if (callingSession == this) {
         work();
@@ -327,7 +327,7 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
     // about 2 MiB, takes 10 s on a slow machine): the call bound holds for each MiB.
     constexpr qint64 MiB = 1 << 20;
     const auto bound = mWatchdog.timeout() * std::max<qint64>(1, (file.size() + MiB - 1) / MiB);
-    const auto component = call(QStringLiteral("open the document %1").arg(path), [&] {
+    const auto load = [&] {
         const Reference<css::frame::XComponentLoader> loader(mDesktop, UNO_QUERY_THROW);
         return loader->loadComponentFromURL(
             fileUrl(path), "_blank", 0,
@@ -335,7 +335,8 @@ Reference<css::lang::XComponent> OfficeSession::loadDocument(const QString &path
                         property("AsTemplate", Any(false)),
                         property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
                         property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE))}));
-    }, bound);
+    };
+    const auto component = call(QStringLiteral("open the document %1").arg(path), load, bound);
     ++mLoads;
     if (!component.is())
         throw RuntimeError(

@@ -90,10 +90,10 @@ public:
     {
         using Result = decltype(work());
         if constexpr (std::is_void_v<Result>) {
-            run(what, [&] { work(); }, bound);
+            run(what, bound, [&] { work(); });
         } else {
             std::optional<Result> result;
-            run(what, [&] { result.emplace(work()); }, bound);
+            run(what, bound, [&] { result.emplace(work()); });
             return std::move(*result);
         }
     }
@@ -128,7 +128,7 @@ private:
         std::chrono::steady_clock::time_point start;
     };
 
-    void run(const QString &what, const std::function<void()> &work, std::optional<std::chrono::milliseconds> bound);
+    void run(const QString &what, std::optional<std::chrono::milliseconds> bound, const std::function<void()> &work);
     void connect(std::chrono::milliseconds startTimeout);
     void configure();
     void settle();

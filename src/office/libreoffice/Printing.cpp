@@ -34,8 +34,9 @@ void printDocument(OfficeSession &session, const Reference<css::lang::XComponent
         const Reference<css::view::XPrintable> printable(model, UNO_QUERY_THROW);
         QList<css::beans::PropertyValue> settings{property("Name", Any(toOUString(printer)))};
         if (paperTwips.isValid() && !paperTwips.isEmpty())
-            settings.append(property("PaperSize", Any(css::awt::Size(hundredthsOfMillimetre(paperTwips.width()),
-                                                                    hundredthsOfMillimetre(paperTwips.height())))));
+            settings.append(property("PaperSize",
+                                     Any(css::awt::Size(hundredthsOfMillimetre(paperTwips.width()),
+                                                        hundredthsOfMillimetre(paperTwips.height())))));
         printable->setPrinter(properties(settings));
         // The office takes a name it does not know for its default printer: the job would come
         // out somewhere the user did not choose.

@@ -62,7 +62,8 @@ QString moveAside(const QString &path)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     for (int n = 1; n <= 99; ++n) {
-        const QString aside = path + QStringLiteral(".set-aside-") + stamp + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
+        const QString aside = path + QStringLiteral(".set-aside-") + stamp
+            + (n > 1 ? QStringLiteral("-%1").arg(n) : QString());
         if (::renameat2(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD, QFile::encodeName(aside).constData(),
                         RENAME_NOREPLACE)
             == 0)
@@ -108,7 +109,8 @@ ProfileSlot::ProfileSlot()
         lock->setStaleLockTime(0); // stale only when its owner is gone
         if (!lock->tryLock(0)) {
             if (lock->error() != QLockFile::LockFailedError && lockProblem.isEmpty())
-                lockProblem = QStringLiteral("The document engine could not start: the lock file %1 cannot be made.").arg(lockFile);
+                lockProblem = QStringLiteral("The document engine could not start: the lock file %1 cannot be made.")
+                                  .arg(lockFile);
             continue;
         }
         if (QFileInfo::exists(folder)) {
@@ -139,7 +141,9 @@ bool ProfileSlot::setAside(const QString &reason) const
     const QString aside = moveAside(mFolder);
     if (aside.isEmpty())
         return false;
-    std::fprintf(stderr, "The document engine could not start with its profile (%s); the profile was set aside as %s and a fresh one is made.\n",
+    std::fprintf(stderr,
+                 "The document engine could not start with its profile (%s); the profile was set aside as %s and a "
+                 "fresh one is made.\n",
                  qPrintable(reason), qPrintable(aside));
     return true;
 }

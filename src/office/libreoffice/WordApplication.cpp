@@ -56,7 +56,8 @@ Object WordApplication::open(const QString &path, bool readOnly)
     ensureRunning();
     std::shared_ptr<WordDocument> document;
     if (auto kept = session().keeper().take(session(), path, readOnly)) {
-        document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), kept->model, std::move(kept->info));
+        document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), kept->model,
+                                                  std::move(kept->info));
     } else {
         const auto component = session().loadDocument(path, readOnly);
         document = std::make_shared<WordDocument>(sharedSession(), weak_from_this(), component,

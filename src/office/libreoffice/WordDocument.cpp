@@ -137,7 +137,8 @@ Variant WordDocument::call(const QString &member, const QList<Variant> &position
         const Variant height = arguments.at(4, u"PrintZoomPaperHeight");
         printDocument(session(), mModel, printer.toString(), copies.isMissing() ? 1 : int(copies.toLong()),
                       pages.isMissing() ? QString() : pages.toString(),
-                      width.isMissing() || height.isMissing() ? QSize() : QSize(int(width.toLong()), int(height.toLong())));
+                      width.isMissing() || height.isMissing() ? QSize()
+                                                              : QSize(int(width.toLong()), int(height.toLong())));
         return Variant();
     }
     if (isMember(member, u"Close")) {
