@@ -131,7 +131,7 @@ void Form1::createControls()
         auto *label = new QLabel(QString::fromUtf16(caption.text), Frame1);
         // A screen reader names each field by its caption, not by the frame around them all.
         label->setBuddy(caption.field);
-        caption.field->setAccessibleName(QString(label->text()).remove(QLatin1Char('&')).chopped(1));
+        caption.field->setAccessibleName(withoutMnemonic(label->text()).chopped(1));
         label->setObjectName(QStringLiteral("Label2_%1").arg(caption.index));
         label->setGeometry(caption.rect);
         // The design's widths fit its own renderer's lettering; a caption never loses letters here.

@@ -38,6 +38,11 @@ QFont designFont(qreal pointSize)
     return font;
 }
 
+QString withoutMnemonic(const QString &caption)
+{
+    return QString(caption).remove(QLatin1Char('&'));
+}
+
 Window::Window(QWidget *parent) : QWidget(parent)
 {
     QAccessible::installFactory(windowAccessible); // once: a factory installed already is kept
@@ -102,7 +107,7 @@ void Window::addShortcut(const QList<QKeySequence> &keys, QAbstractButton *butto
     auto *shortcut = new QShortcut(this);
     shortcut->setKeys(keys);
     connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
-    const QString name = button->accessibleName().isEmpty() ? QString(button->text()).remove(QLatin1Char('&'))
+    const QString name = button->accessibleName().isEmpty() ? withoutMnemonic(button->text())
                                                             : button->accessibleName();
     button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys.constFirst().toString(QKeySequence::NativeText)));
 }

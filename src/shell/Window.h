@@ -17,6 +17,8 @@ class QPushButton;
 QRect twips(int left, int top, int width, int height);
 // The design's lettering: Arial, bold, at the given size.
 QFont designFont(qreal pointSize);
+// A caption as it reads, without the "&" that marks its Alt letter.
+QString withoutMnemonic(const QString &caption);
 
 class Window : public QWidget
 {
